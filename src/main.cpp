@@ -1,0 +1,19 @@
+// SPDX-License-Identifier: MIT
+#include "platform/LinuxPlatform.h"
+#include "timer/Forms.h"
+#include "timer/frmTimer.h"
+
+#include <QApplication>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Brivel"));
+    QApplication::setApplicationVersion(QStringLiteral("1.1.0"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/brivel/brivel.ico")));
+
+    brivel::LinuxPlatform platform;
+    brivel::Forms::setPlatform(&platform);
+    brivel::Forms::Timer().show();
+    return QApplication::exec();
+}

@@ -1,0 +1,68 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QtGlobal>
+
+class QWindow;
+
+namespace brivel {
+
+class MachineHive;
+
+// Show-window values handed to started programs.
+inline constexpr int SW_SHOWNORMAL = 1;
+inline constexpr int SW_SHOWNOACTIVATE = 4;
+
+// The one seam between Brivel and the operating system. Windows and logic
+// reach settings, sound, stacking, programs, files, message boxes, the clock
+// and the machine hive only through this interface, so every test can run
+// over a fake.
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    // Per-user settings store. A section such as "Settings\WaveFile" nests
+    // groups; values are strings.
+    virtual QString GetSetting(const QString &application, const QString &section,
+                               const QString &key, const QString &defaultValue) = 0;
+    virtual void SaveSetting(const QString &application, const QString &section,
+                             const QString &key, const QString &value) = 0;
+
+    // Sound.
+    virtual int waveOutDeviceCount() = 0;
+    // Load a wave file ahead of its use so that playing it starts at once.
+    virtual void preloadWave(const QString &path) = 0;
+    // Play a wave file by path. Asynchronous when wait is false: returns at
+    // once and the sound plays to its end. Synchronous otherwise. A file that
+    // cannot be played sounds the standard beep in its place. Never throws.
+    virtual void playWave(const QString &path, bool wait) = 0;
+    virtual void beep() = 0;
+
+    // Keep a window above others, or release it, without moving or resizing
+    // it. False where the platform cannot do it.
+    virtual bool setTopMost(QWindow *window, bool topMost) = 0;
+
+    // Start a command line without a shell and without waiting. Returns a
+    // task identifier, 0 when the program could not be started.
+    virtual qint64 startProgram(const QString &commandLine, int showWindow) = 0;
+    virtual bool fileExists(const QString &path) = 0;
+
+    // The folder of the running executable, without a trailing separator
+    // unless it is the root folder.
+    virtual QString programFolder() = 0;
+    // Absolute path of the help file, fixed when the program is built.
+    virtual QString helpFilePath() = 0;
+
+    // Modal message box: the text, an OK button only, no icon, title "Brivel".
+    virtual void messageBox(const QString &text) = 0;
+
+    // Monotonic milliseconds that go on counting while the machine sleeps.
+    virtual qint64 clockMs() = 0;
+
+    // The read-only machine-wide registry hive (HKEY_LOCAL_MACHINE).
+    virtual MachineHive &machineHive() = 0;
+};
+
+} // namespace brivel

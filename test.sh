@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
+# Installs what is missing, builds, and runs every test.
+set -euo pipefail
+cd "$(dirname "$0")"
+scripts/setup.sh test
+
+# A private X server, window manager and sound server for the tests that
+# drive the real desktop; stopped again on the way out.
+source scripts/desktop-session.sh
+desktop_session_start
+trap desktop_session_stop EXIT
+
+status=0
+(cd build && ctest --output-on-failure -j2) || status=1
+exit $status
