@@ -27,6 +27,8 @@ void frmTimer::mnuHelpBrivelHelp_Click() {}
 
 void frmTimer::showContextHelp(int topic) { Q_UNUSED(topic); }
 
+void frmTimer::installContextHelp() {}
+
 void frmTimer::mnuHelpAboutBrivel_Click()
 {
     frmAbout &about = Forms::About();

@@ -3,6 +3,7 @@
 
 #include "BuildConfig.h"
 #include "MachineHive.h"
+#include "ProgramStarter.h"
 #include "SoundPlayer.h"
 
 #include <QApplication>
@@ -70,7 +71,10 @@ bool LinuxPlatform::setTopMost(QWindow *window, bool topMost)
     return true;
 }
 
-qint64 LinuxPlatform::startProgram(const QString &, int) { return 0; }
+qint64 LinuxPlatform::startProgram(const QString &commandLine, int showWindow)
+{
+    return startCommandLine(commandLine, showWindow, programFolder());
+}
 
 bool LinuxPlatform::fileExists(const QString &path)
 {

@@ -65,6 +65,7 @@ frmTimer::frmTimer(Platform &platform) : m_platform(platform)
     buildControls();
     buildMenus();
     wireHandlers();
+    installContextHelp();
     const int clientHeight = tw(2235);
     resize(tw(3360), clientHeight + menuBar()->sizeHint().height());
 }

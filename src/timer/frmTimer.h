@@ -95,6 +95,8 @@ public:
 
     // F1: the help topic of what is active or highlighted (about/).
     void showContextHelp(int topic);
+    // F1 inside the open menus (about/).
+    void installContextHelp();
 
     Platform &platform() { return m_platform; }
 
