@@ -32,6 +32,7 @@ public:
     void beep() override { ++beeps; }
 
     bool setTopMost(QWindow *window, bool topMost) override;
+    void hideFromTaskbar(QWindow *window) override { offTaskbar.append(window); }
 
     qint64 startProgram(const QString &commandLine, int showWindow) override;
     bool fileExists(const QString &path) override { return existingFiles.contains(path); }
@@ -73,6 +74,7 @@ public:
         bool topMost;
     };
     QList<Stack> stackings;
+    QList<QWindow *> offTaskbar;
     struct Start {
         QString commandLine;
         int showWindow;

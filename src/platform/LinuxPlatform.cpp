@@ -17,6 +17,13 @@
 
 #include <ctime>
 
+#ifdef BRIVEL_HAVE_XCB
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+#include <memory>
+#endif
+
 namespace brivel {
 
 QString settingsKey(const QString &section, const QString &key)
@@ -69,6 +76,59 @@ bool LinuxPlatform::setTopMost(QWindow *window, bool topMost)
         return false;
     window->setFlag(Qt::WindowStaysOnTopHint, topMost);
     return true;
+}
+
+void LinuxPlatform::hideFromTaskbar(QWindow *window)
+{
+#ifdef BRIVEL_HAVE_XCB
+    // The window manager's state hint; Qt keeps states already set on an
+    // unmapped window when it adds its own.
+    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (!window || !x11 || !x11->connection())
+        return;
+    xcb_connection_t *c = x11->connection();
+    const auto atom = [c](const char *name) -> xcb_atom_t {
+        const xcb_intern_atom_cookie_t cookie = xcb_intern_atom(c, 0, quint16(qstrlen(name)), name);
+        const std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> reply(
+            xcb_intern_atom_reply(c, cookie, nullptr), &std::free);
+        return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+    };
+    const xcb_atom_t state = atom("_NET_WM_STATE");
+    const xcb_atom_t skip = atom("_NET_WM_STATE_SKIP_TASKBAR");
+    if (state == XCB_ATOM_NONE || skip == XCB_ATOM_NONE)
+        return;
+    const auto w = xcb_window_t(window->winId());
+    if (window->isVisible()) {
+        xcb_client_message_event_t event{};
+        event.response_type = XCB_CLIENT_MESSAGE;
+        event.format = 32;
+        event.window = w;
+        event.type = state;
+        event.data.data32[0] = 1; // add
+        event.data.data32[1] = skip;
+        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+        xcb_send_event(c, 0, root,
+                       XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
+                       reinterpret_cast<const char *>(&event));
+    } else {
+        const xcb_get_property_cookie_t cookie =
+            xcb_get_property(c, 0, w, state, XCB_ATOM_ATOM, 0, 1024);
+        const std::unique_ptr<xcb_get_property_reply_t, decltype(&std::free)> reply(
+            xcb_get_property_reply(c, cookie, nullptr), &std::free);
+        if (reply && reply->format == 32) {
+            const auto *atoms =
+                static_cast<const xcb_atom_t *>(xcb_get_property_value(reply.get()));
+            for (uint32_t i = 0; i < reply->value_len; ++i) {
+                if (atoms[i] == skip)
+                    return;
+            }
+        }
+        xcb_change_property(c, XCB_PROP_MODE_APPEND, w, state, XCB_ATOM_ATOM, 32, 1, &skip);
+    }
+    xcb_flush(c);
+#else
+    Q_UNUSED(window);
+#endif
 }
 
 qint64 LinuxPlatform::startProgram(const QString &commandLine, int showWindow)

@@ -27,6 +27,7 @@ public:
     void beep() override;
 
     bool setTopMost(QWindow *window, bool topMost) override;
+    void hideFromTaskbar(QWindow *window) override;
 
     qint64 startProgram(const QString &commandLine, int showWindow) override;
     bool fileExists(const QString &path) override;

@@ -43,6 +43,9 @@ public:
     // Keep a window above others, or release it, without moving or resizing
     // it. False where the platform cannot do it.
     virtual bool setTopMost(QWindow *window, bool topMost) = 0;
+    // Keep a top-level window off the task bar. Called before the window is
+    // mapped; a no-op where the platform cannot do it.
+    virtual void hideFromTaskbar(QWindow *window) = 0;
 
     // Start a command line without a shell and without waiting. Returns a
     // task identifier, 0 when the program could not be started.
