@@ -7,12 +7,74 @@
 #include "timer/frmTimer.h"
 
 #include <QAction>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMenuBar>
 
 namespace brivel {
+
+namespace {
+
+const QString kViewer = QStringLiteral("Winhlp32.exe");
+const QString kHelpNotOpened = QStringLiteral("The help file could not be opened.");
+
+// The help viewer opens beside the timer without taking the focus from it.
+// A viewer that cannot be started is reported, and everything else goes on.
+void startViewer(Platform &platform, const QString &commandLine)
+{
+    if (platform.startProgram(commandLine, SW_SHOWNOACTIVATE) == 0)
+        platform.messageBox(kHelpNotOpened);
+}
+
+// The help topic a menu, menu item or window carries; 0 for none.
+int topicOf(const QObject *carrier)
+{
+    if (!carrier)
+        return 0;
+    const QVariant id = carrier->property("HelpContextID");
+    return id.isValid() ? id.toInt() : 0;
+}
+
+// F1 in the menu bar or an open menu: the topic of the highlighted item,
+// else of its menu, else of the main window.
+class MenuHelp : public QObject {
+public:
+    explicit MenuHelp(frmTimer &owner) : QObject(&owner), m_owner(owner) {}
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() != QEvent::KeyPress
+            || static_cast<QKeyEvent *>(event)->key() != Qt::Key_F1)
+            return false;
+        m_owner.showContextHelp(topicIn(watched));
+        return true;
+    }
+
+private:
+    static int topicIn(QObject *watched)
+    {
+        int topic = 0;
+        if (const auto *menu = qobject_cast<QMenu *>(watched)) {
+            topic = topicOf(menu->activeAction());
+            if (topic == 0)
+                topic = topicOf(menu);
+        } else if (const auto *bar = qobject_cast<QMenuBar *>(watched)) {
+            if (const QAction *title = bar->activeAction())
+                topic = topicOf(title->menu());
+        }
+        return topic != 0 ? topic : HelpContextMain;
+    }
+
+    frmTimer &m_owner;
+};
+
+} // namespace
 
 void frmTimer::mnuAlwaysOnTop_Click()
 {
     // The mark changes first; the window call follows and its result is not used.
+    winId(); // the main window always has its native window, shown or not
     MSysSnd::WindowHandle hWnd = windowHandle();
     if (mnuAlwaysOnTop->isChecked()) {
         mnuAlwaysOnTop->setChecked(false);
@@ -23,11 +85,29 @@ void frmTimer::mnuAlwaysOnTop_Click()
     }
 }
 
-void frmTimer::mnuHelpBrivelHelp_Click() {}
+void frmTimer::mnuHelpBrivelHelp_Click()
+{
+    // The path goes unquoted, blanks and all: the viewer takes the rest of
+    // the command line as the file.
+    startViewer(m_platform, kViewer + QLatin1Char(' ') + m_platform.helpFilePath());
+}
 
-void frmTimer::showContextHelp(int topic) { Q_UNUSED(topic); }
+void frmTimer::showContextHelp(int topic)
+{
+    if (topic <= 0)
+        return;
+    // The viewer reads "-topic N" ahead of the file in its one argument.
+    startViewer(m_platform, kViewer + QStringLiteral(" -topic ") + QString::number(topic)
+                                + QLatin1Char(' ') + m_platform.helpFilePath());
+}
 
-void frmTimer::installContextHelp() {}
+void frmTimer::installContextHelp()
+{
+    auto *menuHelp = new MenuHelp(*this);
+    menuBar()->installEventFilter(menuHelp);
+    for (QMenu *menu : {mnuFile, mnuOptions, mnuHelp})
+        menu->installEventFilter(menuHelp);
+}
 
 void frmTimer::mnuHelpAboutBrivel_Click()
 {
