@@ -15,5 +15,8 @@ int main(int argc, char *argv[])
     brivel::LinuxPlatform platform;
     brivel::Forms::setPlatform(&platform);
     brivel::Forms::Timer().show();
-    return QApplication::exec();
+    const int status = QApplication::exec();
+    // Windows still waiting for deletion go before the platform they use.
+    brivel::Forms::unloadAll();
+    return status;
 }

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "FakePlatform.h"
 
+#include <stdexcept>
+
 namespace brivel::test {
 
 FakePlatform::FakePlatform() = default;
@@ -30,7 +32,12 @@ void FakePlatform::SaveSetting(const QString &application, const QString &sectio
     settings.insert(storeKey(application, section, key), value);
 }
 
-void FakePlatform::playWave(const QString &path, bool wait) { plays.append({path, wait, now}); }
+void FakePlatform::playWave(const QString &path, bool wait)
+{
+    if (playThrows)
+        throw std::runtime_error("no sound service");
+    plays.append({path, wait, now});
+}
 
 bool FakePlatform::setTopMost(QWindow *window, bool topMost)
 {

@@ -55,6 +55,8 @@ public:
     qint64 startResult = 4242; // 0: the start fails
     QString hivePath;          // machine hive file; empty: none
     qint64 now = 1'000'000;
+    // playWave fails with an exception, as a broken sound service would.
+    bool playThrows = false;
     // Runs inside messageBox, as the user would while the box is up.
     std::function<void(const QString &)> onMessageBox;
 

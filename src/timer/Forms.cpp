@@ -35,7 +35,10 @@ template <typename W> W &load(QPointer<W> &p)
 }
 } // namespace
 
-void Forms::setPlatform(Platform *platform) { g_platform = platform; }
+void Forms::setPlatform(Platform *platform)
+{
+    g_platform = platform;
+}
 
 Platform &Forms::platform()
 {
@@ -43,12 +46,30 @@ Platform &Forms::platform()
     return *g_platform;
 }
 
-frmTimer &Forms::Timer() { return load(g_timer); }
-frmTimer *Forms::TimerIfLoaded() { return live(g_timer); }
-frmSoundPkr &Forms::SoundPkr() { return load(g_soundPkr); }
-frmSoundPkr *Forms::SoundPkrIfLoaded() { return live(g_soundPkr); }
-frmAbout &Forms::About() { return load(g_about); }
-frmAbout *Forms::AboutIfLoaded() { return live(g_about); }
+frmTimer &Forms::Timer()
+{
+    return load(g_timer);
+}
+frmTimer *Forms::TimerIfLoaded()
+{
+    return live(g_timer);
+}
+frmSoundPkr &Forms::SoundPkr()
+{
+    return load(g_soundPkr);
+}
+frmSoundPkr *Forms::SoundPkrIfLoaded()
+{
+    return live(g_soundPkr);
+}
+frmAbout &Forms::About()
+{
+    return load(g_about);
+}
+frmAbout *Forms::AboutIfLoaded()
+{
+    return live(g_about);
+}
 
 void Forms::unloadAll()
 {

@@ -5,55 +5,6 @@
 
 namespace brivel {
 
-namespace {
-
-// True for text that has the shape of a number but overflows a double, so
-// that "1e400" gets the maximum message rather than the number prompt.
-bool overflowsDouble(const QString &text, const QLocale &locale)
-{
-    QString plain = text;
-    plain.replace(locale.decimalPoint(), QLatin1String("."));
-    bool ok = false;
-    const double value = plain.toDouble(&ok);
-    Q_UNUSED(value);
-    if (ok)
-        return false;
-    // QString::toDouble refuses overflow; check the shape by hand.
-    const QString s = plain.trimmed();
-    int i = 0;
-    if (i < s.size() && (s[i] == QLatin1Char('+') || s[i] == QLatin1Char('-')))
-        ++i;
-    int digits = 0;
-    while (i < s.size() && s[i].isDigit()) {
-        ++i;
-        ++digits;
-    }
-    if (i < s.size() && s[i] == QLatin1Char('.')) {
-        ++i;
-        while (i < s.size() && s[i].isDigit()) {
-            ++i;
-            ++digits;
-        }
-    }
-    if (digits == 0)
-        return false;
-    if (i < s.size() && (s[i] == QLatin1Char('e') || s[i] == QLatin1Char('E'))) {
-        ++i;
-        if (i < s.size() && (s[i] == QLatin1Char('+') || s[i] == QLatin1Char('-')))
-            ++i;
-        int exp = 0;
-        while (i < s.size() && s[i].isDigit()) {
-            ++i;
-            ++exp;
-        }
-        if (exp == 0)
-            return false;
-    }
-    return i == s.size() && !s.startsWith(QLatin1Char('-'));
-}
-
-} // namespace
-
 MinutesEntry classifyMinutes(const QString &text, const QLocale &locale)
 {
     MinutesEntry entry;
@@ -61,15 +12,21 @@ MinutesEntry classifyMinutes(const QString &text, const QLocale &locale)
         entry.kind = EntryKind::Empty;
         return entry;
     }
+    // Group separators are refused: one locale's decimal separator is the
+    // next one's group separator, and "1,000" must not quietly become 1000
+    // minutes. The parser itself ignores blanks around the number.
     QLocale strict = locale;
     strict.setNumberOptions(QLocale::RejectGroupSeparator);
     bool ok = false;
-    const double value = strict.toDouble(text.trimmed(), &ok);
+    const double value = strict.toDouble(text, &ok);
     if (!ok) {
-        entry.kind = overflowsDouble(text, locale) ? EntryKind::AboveMaximum : EntryKind::NotNumeric;
+        // The parser refuses a number too large for a double but still hands
+        // back infinity for it: that is a number above the maximum.
+        entry.kind =
+            (std::isinf(value) && value > 0.0) ? EntryKind::AboveMaximum : EntryKind::NotNumeric;
         return entry;
     }
-    // A negative countdown never ends and NaN is no number of minutes.
+    // A negative countdown never ends, and NaN is no number of minutes.
     if (std::isnan(value) || value < 0.0) {
         entry.kind = EntryKind::NotNumeric;
         return entry;

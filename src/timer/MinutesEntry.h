@@ -19,14 +19,15 @@ enum class EntryKind {
 
 struct MinutesEntry {
     EntryKind kind = EntryKind::Empty;
-    double minutes = 0.0;  // the converted number when Valid
-    qint32 totalSecs = 0;  // minutes x 60, rounded half to even
+    double minutes = 0.0; // the converted number when Valid
+    qint32 totalSecs = 0; // minutes x 60, rounded half to even
 };
 
 // The number test and the conversion in one, over the given locale: an
 // optional sign, digits and the locale's decimal separator, blanks around
-// the number ignored.
-MinutesEntry classifyMinutes(const QString &text, const QLocale &locale = QLocale::system());
+// the number ignored. The default locale is the system's, as the program
+// never sets another one.
+MinutesEntry classifyMinutes(const QString &text, const QLocale &locale = QLocale());
 
 // Hours, minutes and seconds of a total, the seconds one high so that the
 // first counting tick shows the full time.

@@ -26,7 +26,10 @@ void Timer2::setEnabled(bool enabled)
     restart();
 }
 
-qint64 Timer2::nextDue() const { return m_start + (m_ticks + 1) * qint64(m_interval); }
+qint64 Timer2::nextDue() const
+{
+    return m_start + (m_ticks + 1) * qint64(m_interval);
+}
 
 void Timer2::restart()
 {

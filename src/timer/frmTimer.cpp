@@ -20,6 +20,10 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
+#include <QTimer>
+
+#include <functional>
+#include <utility>
 
 namespace brivel {
 
@@ -32,19 +36,45 @@ const QString kTypeMinutes =
 const QString kMaximum = QStringLiteral("Sorry, maximum allowable\r\nminutes is 5999");
 
 // Twips to logical pixels.
-constexpr int tw(int twips) { return twips / 15; }
+constexpr int tw(int twips)
+{
+    return twips / 15;
+}
 QRect twRect(int left, int top, int width, int height)
 {
     return {tw(left), tw(top), tw(width), tw(height)};
 }
+
+// A text box that reports a click once it has handled the mouse itself, so
+// that a handler's selection is not undone by the box's own release handling.
+class ClickableLineEdit : public QLineEdit {
+public:
+    ClickableLineEdit(QWidget *parent, std::function<void()> onClick)
+        : QLineEdit(parent), m_onClick(std::move(onClick))
+    {
+    }
+
+protected:
+    void mouseReleaseEvent(QMouseEvent *event) override
+    {
+        QLineEdit::mouseReleaseEvent(event);
+        if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+            m_onClick();
+    }
+
+private:
+    std::function<void()> m_onClick;
+};
 
 } // namespace
 
 QFont designFont(qreal pointSize, bool bold)
 {
     QFont font;
+    // Each fallback keeps the prompt line and "99:59:00" at 18 points inside
+    // their boxes (Arial and its metric twins); wider sans faces would not.
     font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"),
-                      QStringLiteral("Arial"), QStringLiteral("DejaVu Sans")});
+                      QStringLiteral("Arial"), QStringLiteral("Nimbus Sans")});
     font.setPointSizeF(pointSize);
     font.setBold(bold);
     return font;
@@ -78,7 +108,7 @@ void frmTimer::buildControls()
     client->setObjectName(QStringLiteral("frmTimerClient"));
     setCentralWidget(client);
 
-    txtNumMin = new QLineEdit(client);
+    txtNumMin = new ClickableLineEdit(client, [this] { txtNumMin_Click(); });
     txtNumMin->setObjectName(QStringLiteral("txtNumMin"));
     txtNumMin->setGeometry(twRect(840, 525, 1545, 450));
     txtNumMin->setFont(designFont(18));
@@ -111,7 +141,7 @@ void frmTimer::buildControls()
     lblLabel1->setGeometry(twRect(75, 150, 3210, 285));
     lblLabel1->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
 
-    txtMemo = new QLineEdit(client);
+    txtMemo = new ClickableLineEdit(client, [this] { txtMemo_Click(); });
     txtMemo->setObjectName(QStringLiteral("txtMemo"));
     txtMemo->setGeometry(twRect(135, 1860, 2070, 285));
     txtMemo->setMaxLength(32767);
@@ -128,9 +158,6 @@ void frmTimer::buildControls()
     setTabOrder(cmdExit, cmdReset);
     setTabOrder(cmdReset, cmdPause);
     setTabOrder(cmdPause, txtMemo);
-
-    txtNumMin->installEventFilter(this);
-    txtMemo->installEventFilter(this);
 }
 
 void frmTimer::buildMenus()
@@ -174,6 +201,10 @@ void frmTimer::buildMenus()
     mnuHelpBrivelHelp = item(mnuHelp, "mnuHelpBrivelHelp", QStringLiteral("&Brivel Help"), false);
     mnuHelpAboutBrivel =
         item(mnuHelp, "mnuHelpAboutBrivel", QStringLiteral("&About Brivel"), false);
+
+    // Drop-down menus are windows of their own and do not inherit the font.
+    for (QMenu *menu : {mnuFile, mnuOptions, mnuHelp})
+        menu->setFont(font());
 }
 
 void frmTimer::wireHandlers()
@@ -232,10 +263,37 @@ void frmTimer::Form_Load()
     }
     txtMemo->setMaxLength(20);
 
-    if (const QScreen *screen = QGuiApplication::primaryScreen())
-        setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(),
-                                        screen->availableGeometry()));
+    centreOnScreen();
     txtNumMin->setFocus();
+}
+
+void frmTimer::centreOnScreen()
+{
+    // A window's position is that of its frame; before the window manager
+    // has framed the window, the frame is the window itself.
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        move(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, frameGeometry().size(),
+                                 screen->availableGeometry())
+                 .topLeft());
+}
+
+void frmTimer::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    if (!m_framePending)
+        return;
+    m_framePending = false;
+    QTimer::singleShot(0, this, [this] { centreWhenFramed(20); });
+}
+
+void frmTimer::centreWhenFramed(int triesLeft)
+{
+    // The window manager adds its title bar and border after the window is
+    // shown; once they are known, the framed window is centred.
+    if (frameGeometry().size() != size())
+        centreOnScreen();
+    else if (triesLeft > 0)
+        QTimer::singleShot(25, this, [this, triesLeft] { centreWhenFramed(triesLeft - 1); });
 }
 
 void frmTimer::Unload()
@@ -382,8 +440,14 @@ void frmTimer::Reset()
     cmdPause->setToolTip(QStringLiteral("Pause Timer"));
 }
 
-void frmTimer::cmdReset_Click() { Reset(); }
-void frmTimer::mnuFileReset_Click() { Reset(); }
+void frmTimer::cmdReset_Click()
+{
+    Reset();
+}
+void frmTimer::mnuFileReset_Click()
+{
+    Reset();
+}
 
 void frmTimer::cmdExit_Click()
 {
@@ -392,7 +456,10 @@ void frmTimer::cmdExit_Click()
     Unload();
 }
 
-void frmTimer::mnuFileExit_Click() { cmdExit_Click(); }
+void frmTimer::mnuFileExit_Click()
+{
+    cmdExit_Click();
+}
 
 void frmTimer::clearMemoHighlight()
 {
@@ -404,7 +471,10 @@ void frmTimer::clearMemoHighlight()
     txtMemo->setPalette(memoPalette);
 }
 
-void frmTimer::txtMemo_Click() { clearMemoHighlight(); }
+void frmTimer::txtMemo_Click()
+{
+    clearMemoHighlight();
+}
 
 void frmTimer::txtNumMin_Click()
 {
@@ -452,16 +522,23 @@ void frmTimer::keyPressEvent(QKeyEvent *event)
 
 bool frmTimer::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::MouseButtonRelease) {
-        const auto *mouse = static_cast<QMouseEvent *>(event);
-        if (mouse->button() == Qt::LeftButton) {
-            if (watched == txtMemo)
-                txtMemo_Click();
-            else if (watched == txtNumMin)
-                txtNumMin_Click();
-        }
-    }
     return QMainWindow::eventFilter(watched, event);
+}
+
+void frmTimer::changeEvent(QEvent *event)
+{
+    // The window offers no maximize button, but some window managers draw
+    // one regardless; a maximized or full-screen state is taken back.
+    if (event->type() == QEvent::WindowStateChange
+        && (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen))) {
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                setWindowState(windowState() & ~(Qt::WindowMaximized | Qt::WindowFullScreen));
+            },
+            Qt::QueuedConnection);
+    }
+    QMainWindow::changeEvent(event);
 }
 
 } // namespace brivel

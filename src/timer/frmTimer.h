@@ -104,6 +104,8 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     void buildControls();
@@ -113,10 +115,13 @@ private:
     void clearMemoHighlight();
     void moveFocus(QWidget *target);
     void selectEntry();
+    void centreOnScreen();
+    void centreWhenFramed(int triesLeft);
 
     Platform &m_platform;
     bool blPaused = false;
     bool m_unloaded = false;
+    bool m_framePending = true;
 };
 
 // Brivel's fonts: the designed face first, then faces of the same width
