@@ -8,8 +8,8 @@ scripts/setup.sh test
 # A private X server, window manager and sound server for the tests that
 # drive the real desktop; stopped again on the way out.
 source scripts/desktop-session.sh
-desktop_session_start
 trap desktop_session_stop EXIT
+desktop_session_start
 
 status=0
 (cd build && ctest --output-on-failure -j2) || status=1

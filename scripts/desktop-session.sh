@@ -1,9 +1,25 @@
 # SPDX-License-Identifier: MIT
-# Sourced by test.sh: starts Xvfb with openbox, and a private PulseAudio
-# daemon with a null sink, for tests that use the real desktop.
+# Sourced by test.sh: starts a private desktop for the tests that use the
+# real one (tst_real_*): Xvfb with openbox, and a PulseAudio daemon of its
+# own with a null sink whose monitor the tests record. Everything lives in
+# one temporary folder and is stopped by desktop_session_stop.
+#
+#   source scripts/desktop-session.sh
+#   desktop_session_start && trap desktop_session_stop EXIT
+
+# Waits up to 10 s for a command to succeed.
+_desktop_wait() {
+  local _
+  for _ in $(seq 100); do
+    "$@" >/dev/null 2>&1 && return 0
+    sleep 0.1
+  done
+  return 1
+}
 
 desktop_session_start() {
   DESKTOP_TMP=$(mktemp -d /tmp/brivel-desktop.XXXXXX)
+
   local n
   for n in $(seq 90 130); do
     [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || break
@@ -11,14 +27,53 @@ desktop_session_start() {
   Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >"$DESKTOP_TMP/xvfb.log" 2>&1 &
   DESKTOP_XVFB_PID=$!
   export DISPLAY=":$n"
-  for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+  if ! _desktop_wait xdpyinfo; then
+    echo "desktop session: Xvfb did not start" >&2
+    cat "$DESKTOP_TMP/xvfb.log" >&2
+    return 1
+  fi
   openbox >"$DESKTOP_TMP/openbox.log" 2>&1 &
   DESKTOP_WM_PID=$!
+  # openbox announces itself on the root window once it manages windows.
+  if ! _desktop_wait sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"'; then
+    echo "desktop session: openbox did not start" >&2
+    return 1
+  fi
+
+  # The sound server: no configuration file (-n), only a socket of its own
+  # and a null sink, so nothing reaches a real sound card or another user's
+  # daemon. It runs as whoever runs the tests, root included.
+  mkdir -p "$DESKTOP_TMP/pulse"
+  export PULSE_RUNTIME_PATH="$DESKTOP_TMP/pulse"
+  export PULSE_STATE_PATH="$DESKTOP_TMP/pulse"
+  export PULSE_COOKIE="$DESKTOP_TMP/pulse/cookie"
+  export PULSE_SERVER="unix:$DESKTOP_TMP/pulse/native"
+  pulseaudio -n --daemonize=no --use-pid-file=no --exit-idle-time=-1 \
+    --high-priority=no --realtime=no --log-target=file:"$DESKTOP_TMP/pulse.log" \
+    -L "module-native-protocol-unix socket=$DESKTOP_TMP/pulse/native auth-anonymous=1 auth-cookie-enabled=0" \
+    -L "module-null-sink sink_name=brivel_null sink_properties=device.description=Brivel-Null" \
+    >"$DESKTOP_TMP/pulse.out" 2>&1 &
+  DESKTOP_PULSE_PID=$!
+  if ! _desktop_wait sh -c 'pactl info | grep -q "Default Sink: brivel_null"'; then
+    echo "desktop session: pulseaudio did not start" >&2
+    cat "$DESKTOP_TMP/pulse.out" "$DESKTOP_TMP/pulse.log" >&2 2>/dev/null
+    return 1
+  fi
+
+  # Tells the real tests that a missing server is a fault, not a reason to skip.
+  export BRIVEL_DESKTOP_SESSION=1
 }
 
 desktop_session_stop() {
-  [ -n "${DESKTOP_WM_PID:-}" ] && kill "$DESKTOP_WM_PID" 2>/dev/null || true
-  [ -n "${DESKTOP_XVFB_PID:-}" ] && kill "$DESKTOP_XVFB_PID" 2>/dev/null || true
+  local pid
+  for pid in "${DESKTOP_PULSE_PID:-}" "${DESKTOP_WM_PID:-}" "${DESKTOP_XVFB_PID:-}"; do
+    [ -n "$pid" ] || continue
+    kill "$pid" 2>/dev/null || continue
+    # Give it a moment to go, then make sure.
+    for _ in $(seq 20); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+    kill -9 "$pid" 2>/dev/null || true
+  done
   [ -n "${DESKTOP_TMP:-}" ] && rm -rf "$DESKTOP_TMP"
+  unset DESKTOP_PULSE_PID DESKTOP_WM_PID DESKTOP_XVFB_PID DESKTOP_TMP BRIVEL_DESKTOP_SESSION
   return 0
 }

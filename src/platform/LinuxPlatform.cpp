@@ -4,15 +4,16 @@
 #include "BuildConfig.h"
 #include "MachineHive.h"
 #include "ProgramStarter.h"
+#include "SettingsStore.h"
 #include "SoundPlayer.h"
 
 #include <QApplication>
+#include <QAudioDevice>
 #include <QCoreApplication>
 #include <QFileInfo>
-#include <QAudioDevice>
 #include <QMediaDevices>
 #include <QMessageBox>
-#include <QSettings>
+#include <QWidget>
 #include <QWindow>
 
 #include <ctime>
@@ -26,15 +27,8 @@
 
 namespace brivel {
 
-QString settingsKey(const QString &section, const QString &key)
-{
-    QString group = section;
-    group.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    return group + QLatin1Char('/') + key;
-}
-
 LinuxPlatform::LinuxPlatform()
-    : m_sound(std::make_unique<SoundPlayer>()),
+    : m_sound(std::make_unique<SoundPlayer>([this] { beep(); })),
       m_hive(std::make_unique<MachineHive>(QStringLiteral(BRIVEL_MACHINE_HIVE)))
 {
 }
@@ -44,36 +38,56 @@ LinuxPlatform::~LinuxPlatform() = default;
 QString LinuxPlatform::GetSetting(const QString &application, const QString &section,
                                   const QString &key, const QString &defaultValue)
 {
-    QSettings store(QSettings::IniFormat, QSettings::UserScope, application, application);
-    const QVariant value = store.value(settingsKey(section, key));
-    if (!value.isValid())
-        return defaultValue;
-    return value.toString();
+    return readSetting(application, section, key, defaultValue);
 }
 
 void LinuxPlatform::SaveSetting(const QString &application, const QString &section,
                                 const QString &key, const QString &value)
 {
-    QSettings store(QSettings::IniFormat, QSettings::UserScope, application, application);
-    store.setValue(settingsKey(section, key), value);
-    store.sync();
+    // A store that cannot be written keeps its old file; nobody is told.
+    (void)writeSetting(application, section, key, value);
 }
 
-int LinuxPlatform::waveOutDeviceCount() { return int(QMediaDevices::audioOutputs().size()); }
+int LinuxPlatform::waveOutDeviceCount()
+{
+    return int(QMediaDevices::audioOutputs().size());
+}
 
-void LinuxPlatform::preloadWave(const QString &path) { m_sound->preload(path); }
+void LinuxPlatform::preloadWave(const QString &path)
+{
+    m_sound->preload(path);
+}
 
-void LinuxPlatform::playWave(const QString &path, bool wait) { m_sound->play(path, wait); }
+void LinuxPlatform::playWave(const QString &path, bool wait)
+{
+    m_sound->play(path, wait);
+}
 
-void LinuxPlatform::beep() { QApplication::beep(); }
+void LinuxPlatform::beep()
+{
+    QApplication::beep();
+}
 
 bool LinuxPlatform::setTopMost(QWindow *window, bool topMost)
 {
     if (!window)
         return false;
-    const QString qpa = QGuiApplication::platformName();
-    if (qpa.startsWith(QLatin1String("wayland")))
+    // Wayland lets no client stack its own window above others.
+    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
         return false;
+    // On X11 this sends the window manager _NET_WM_STATE_ABOVE for a mapped
+    // window and sets it before the next map otherwise; position and size
+    // stay. The widget must agree, or a later change of its own flags would
+    // drop the hint.
+    const auto widgets = QApplication::topLevelWidgets();
+    for (QWidget *widget : widgets) {
+        if (widget->windowHandle() == window) {
+            widget->overrideWindowFlags(topMost
+                                            ? widget->windowFlags() | Qt::WindowStaysOnTopHint
+                                            : widget->windowFlags() & ~Qt::WindowStaysOnTopHint);
+            break;
+        }
+    }
     window->setFlag(Qt::WindowStaysOnTopHint, topMost);
     return true;
 }
@@ -142,14 +156,22 @@ bool LinuxPlatform::fileExists(const QString &path)
     return info.exists() && info.isFile();
 }
 
-QString LinuxPlatform::programFolder() { return QCoreApplication::applicationDirPath(); }
+QString LinuxPlatform::programFolder()
+{
+    return QCoreApplication::applicationDirPath();
+}
 
-QString LinuxPlatform::helpFilePath() { return QStringLiteral(BRIVEL_HELP_FILE); }
+QString LinuxPlatform::helpFilePath()
+{
+    return QStringLiteral(BRIVEL_HELP_FILE);
+}
 
 void LinuxPlatform::messageBox(const QString &text)
 {
+    // CR LF (or a lone CR or LF) breaks the line, as the text means.
     QString shown = text;
     shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Brivel"), shown, QMessageBox::Ok);
     box.setTextFormat(Qt::PlainText);
     box.exec();
@@ -158,10 +180,14 @@ void LinuxPlatform::messageBox(const QString &text)
 qint64 LinuxPlatform::clockMs()
 {
     timespec ts{};
-    clock_gettime(CLOCK_BOOTTIME, &ts);
+    if (clock_gettime(CLOCK_BOOTTIME, &ts) != 0)
+        clock_gettime(CLOCK_MONOTONIC, &ts);
     return qint64(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
 }
 
-MachineHive &LinuxPlatform::machineHive() { return *m_hive; }
+MachineHive &LinuxPlatform::machineHive()
+{
+    return *m_hive;
+}
 
 } // namespace brivel

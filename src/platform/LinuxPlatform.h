@@ -2,6 +2,7 @@
 #pragma once
 
 #include "Platform.h"
+#include "SettingsStore.h"
 
 #include <memory>
 
@@ -42,8 +43,5 @@ private:
     std::unique_ptr<SoundPlayer> m_sound;
     std::unique_ptr<MachineHive> m_hive;
 };
-
-// "Settings\WaveFile" + "Current" -> "Settings/WaveFile/Current".
-QString settingsKey(const QString &section, const QString &key);
 
 } // namespace brivel

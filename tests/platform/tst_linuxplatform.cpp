@@ -1,0 +1,76 @@
+// SPDX-License-Identifier: MIT
+// The real platform's message box, clock and program folder.
+#include "platform/LinuxPlatform.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <ctime>
+
+using namespace brivel;
+
+class TestLinuxPlatform : public QObject {
+    Q_OBJECT
+private slots:
+    // OK only, no icon, title "Brivel", modal; CR LF breaks the line and the
+    // text is shown as it is, never as markup.
+    void messageBox()
+    {
+        LinuxPlatform platform;
+        QString title, text;
+        QMessageBox::Icon icon = QMessageBox::Information;
+        QList<QAbstractButton *> buttons;
+        Qt::WindowModality modality = Qt::NonModal;
+        Qt::TextFormat format = Qt::AutoText;
+        QTimer::singleShot(0, this, [&] {
+            QWidget *modal = QApplication::activeModalWidget();
+            auto *box = qobject_cast<QMessageBox *>(modal);
+            if (!box) {
+                if (modal)
+                    modal->close();
+                return;
+            }
+            title = box->windowTitle();
+            text = box->text();
+            icon = box->icon();
+            buttons = box->buttons();
+            modality = box->windowModality();
+            format = box->textFormat();
+            box->button(QMessageBox::Ok)->click();
+        });
+        platform.messageBox(QStringLiteral("Please type the <b>number</b>\r\nyou want."));
+        QCOMPARE(title, QStringLiteral("Brivel"));
+        QCOMPARE(text, QStringLiteral("Please type the <b>number</b>\nyou want."));
+        QCOMPARE(icon, QMessageBox::NoIcon);
+        QCOMPARE(buttons.size(), 1);
+        QCOMPARE(modality, Qt::ApplicationModal);
+        QCOMPARE(format, Qt::PlainText);
+    }
+
+    // Milliseconds of CLOCK_BOOTTIME, which goes on while the machine sleeps.
+    void clock()
+    {
+        LinuxPlatform platform;
+        const auto boot = [] {
+            timespec ts{};
+            clock_gettime(CLOCK_BOOTTIME, &ts);
+            return qint64(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
+        };
+        const qint64 before = boot();
+        const qint64 now = platform.clockMs();
+        QVERIFY(before <= now && now <= boot());
+    }
+
+    void programFolder()
+    {
+        LinuxPlatform platform;
+        QCOMPARE(platform.programFolder(), QCoreApplication::applicationDirPath());
+    }
+};
+
+QTEST_MAIN(TestLinuxPlatform)
+#include "tst_linuxplatform.moc"
