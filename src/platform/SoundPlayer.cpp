@@ -72,6 +72,17 @@ struct FileStamp {
     bool operator==(const FileStamp &) const = default;
 };
 
+// Qt's PulseAudio sink must not be destroyed while it plays: its destructor
+// runs pending events of its own, which then write to the closed stream.
+// Stopped first and deleted on a later turn, it goes quietly.
+struct SinkDeleter {
+    void operator()(QAudioSink *sink) const
+    {
+        sink->stop();
+        sink->deleteLater();
+    }
+};
+
 } // namespace
 
 // Lives on the sound thread and owns every stream, read ahead or playing.
@@ -99,7 +110,7 @@ public:
         }
         voice->job = job;
         voice->serial = ++m_serial;
-        const qint64 duration = voice->stream->layout().durationMs();
+        const qint64 duration = voice->source->layout().durationMs();
         Voice *v = voice.get();
         v->guard.setSingleShot(true);
         connect(&v->guard, &QTimer::timeout, this, [this, v] { finish(v); });
@@ -108,12 +119,23 @@ public:
         job->start(true, duration);
     }
 
+    // Silences everything before the thread ends.
+    void shutdown()
+    {
+        m_ready.reset();
+        m_playing.clear();
+    }
+
 private:
     struct Voice {
+        ~Voice() { QObject::disconnect(stateChanged); }
+
         QString path;
         FileStamp stamp;
-        std::unique_ptr<WaveStream> stream;
-        std::unique_ptr<QAudioSink> sink; // after the stream: goes first
+        std::unique_ptr<WaveStream> stream; // until it plays; then its sink owns it
+        WaveStream *source = nullptr;
+        std::unique_ptr<QAudioSink, SinkDeleter> sink;
+        QMetaObject::Connection stateChanged;
         std::shared_ptr<Job> job;
         QTimer guard;
         quint64 serial = 0;
@@ -137,21 +159,25 @@ private:
         const QAudioDevice device = QMediaDevices::defaultAudioOutput();
         if (device.isNull() || !device.isFormatSupported(format))
             return false;
-        voice.sink = std::make_unique<QAudioSink>(device, format);
-        voice.sink->start(voice.stream.get());
+        voice.sink.reset(new QAudioSink(device, format));
+        voice.source = voice.stream.release();
+        voice.source->setParent(voice.sink.get());
+        voice.sink->start(voice.source);
         if (voice.sink->state() == QAudio::StoppedState || voice.sink->error() != QAudio::NoError)
             return false;
         Voice *v = &voice;
-        connect(voice.sink.get(), &QAudioSink::stateChanged, this, [this, v](QAudio::State state) {
-            if (state == QAudio::StoppedState || (state == QAudio::IdleState && v->stream->atEnd()))
-                finish(v);
-        });
+        voice.stateChanged = connect(voice.sink.get(), &QAudioSink::stateChanged, this,
+                                     [this, v](QAudio::State state) {
+                                         if (state == QAudio::StoppedState
+                                             || (state == QAudio::IdleState && v->source->atEnd()))
+                                             finish(v);
+                                     });
         const qint64 tail = voice.sink->bufferSize() + format.bytesForDuration(TailMs * 1000);
-        voice.stream->setTrailingSilence(tail);
+        voice.source->setTrailingSilence(tail);
         return true;
     }
 
-    // Called from the sink's own signal: the stream goes on the next turn.
+    // Called from the sink's own signal: the voice goes on the next turn.
     void finish(Voice *voice)
     {
         if (voice->finished)
@@ -168,7 +194,7 @@ private:
                                  [serial](const auto &v) { return v->serial == serial; });
                 if (it == m_playing.end())
                     return;
-                (*it)->sink->stop();
+                const std::unique_ptr<Voice> done = std::move(*it);
                 m_playing.erase(it);
             },
             Qt::QueuedConnection);
@@ -185,7 +211,14 @@ SoundPlayer::~SoundPlayer()
 {
     if (!m_thread)
         return;
-    m_thread->quit();
+    Worker *w = m_worker;
+    QMetaObject::invokeMethod(
+        w,
+        [w] {
+            w->shutdown();
+            w->thread()->quit();
+        },
+        Qt::QueuedConnection);
     // A sound server that stopped answering may hold the thread; the process
     // is ending, so leave it rather than wait forever.
     if (!m_thread->wait(3000))

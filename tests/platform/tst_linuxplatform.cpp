@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// The real platform's message box, clock and program folder.
+// The real platform's message box.
 #include "platform/LinuxPlatform.h"
 
 #include <QApplication>
@@ -8,8 +8,6 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
-
-#include <ctime>
 
 using namespace brivel;
 
@@ -49,26 +47,6 @@ private slots:
         QCOMPARE(buttons.size(), 1);
         QCOMPARE(modality, Qt::ApplicationModal);
         QCOMPARE(format, Qt::PlainText);
-    }
-
-    // Milliseconds of CLOCK_BOOTTIME, which goes on while the machine sleeps.
-    void clock()
-    {
-        LinuxPlatform platform;
-        const auto boot = [] {
-            timespec ts{};
-            clock_gettime(CLOCK_BOOTTIME, &ts);
-            return qint64(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
-        };
-        const qint64 before = boot();
-        const qint64 now = platform.clockMs();
-        QVERIFY(before <= now && now <= boot());
-    }
-
-    void programFolder()
-    {
-        LinuxPlatform platform;
-        QCOMPARE(platform.programFolder(), QCoreApplication::applicationDirPath());
     }
 };
 
