@@ -5,6 +5,7 @@
 #include <QStringDecoder>
 #include <QStringList>
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 
@@ -279,7 +280,9 @@ std::optional<MachineHive::Keys> MachineHive::load() const
     QFile file(m_path);
     if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxHiveFileBytes)
         return std::nullopt;
-    const QByteArray text = file.read(kMaxHiveFileBytes + 1);
+    // Only what the file holds: a read of the limit would reserve the whole
+    // limit on every key open.
+    const QByteArray text = file.read(std::min(file.size(), kMaxHiveFileBytes) + 1);
     if (text.size() > kMaxHiveFileBytes)
         return std::nullopt;
     return parse(text);
