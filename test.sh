@@ -13,4 +13,5 @@ desktop_session_start
 
 status=0
 (cd build && ctest --output-on-failure -j2) || status=1
+scripts/hardening.sh || status=1
 exit $status
