@@ -11,6 +11,10 @@ cd "$(dirname "$0")/.."
 # The same packages and build as test.sh, then the benchmark's own programs.
 scripts/setup.sh test >&2
 cmake --build build --target brivel_bench >&2
+if [ ! -x build/bench/brivel_benchmark ]; then
+  echo "bench/run.sh: the benchmark needs the XCB headers (libxcb1-dev)" >&2
+  exit 1
+fi
 
 source scripts/desktop-session.sh
 desktop_session_start >&2
