@@ -7,10 +7,10 @@
 #   source scripts/desktop-session.sh
 #   desktop_session_start && trap desktop_session_stop EXIT
 
-# Waits up to 10 s for a command to succeed.
+# Waits up to 30 s for a command to succeed (a loaded CI machine is slow).
 _desktop_wait() {
   local _
-  for _ in $(seq 100); do
+  for _ in $(seq 300); do
     "$@" >/dev/null 2>&1 && return 0
     sleep 0.1
   done
@@ -37,6 +37,7 @@ desktop_session_start() {
   # openbox announces itself on the root window once it manages windows.
   if ! _desktop_wait sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"'; then
     echo "desktop session: openbox did not start" >&2
+    cat "$DESKTOP_TMP/openbox.log" >&2
     return 1
   fi
 
