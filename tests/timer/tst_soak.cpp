@@ -27,7 +27,6 @@
 #include <QTreeWidgetItemIterator>
 #include <QtTest>
 
-#include <cmath>
 #include <deque>
 #include <random>
 
