@@ -27,6 +27,72 @@
 
 namespace brivel {
 
+#ifdef BRIVEL_HAVE_XCB
+namespace {
+
+// Asks the window manager to add "above" to a mapped window's state.
+void requestAbove(QWindow *window)
+{
+    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (!x11 || !x11->connection())
+        return;
+    xcb_connection_t *c = x11->connection();
+    const auto atom = [c](const char *name) -> xcb_atom_t {
+        const xcb_intern_atom_cookie_t cookie = xcb_intern_atom(c, 0, quint16(qstrlen(name)), name);
+        const std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> reply(
+            xcb_intern_atom_reply(c, cookie, nullptr), &std::free);
+        return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+    };
+    xcb_client_message_event_t event{};
+    event.response_type = XCB_CLIENT_MESSAGE;
+    event.format = 32;
+    event.window = xcb_window_t(window->winId());
+    event.type = atom("_NET_WM_STATE");
+    event.data.data32[0] = 1; // add
+    event.data.data32[1] = atom("_NET_WM_STATE_ABOVE");
+    event.data.data32[3] = 1; // from an application
+    if (event.type == XCB_ATOM_NONE || event.data.data32[1] == XCB_ATOM_NONE)
+        return;
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+    xcb_send_event(c, 0, root,
+                   XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
+                   reinterpret_cast<const char *>(&event));
+    xcb_flush(c);
+}
+
+// The window manager erases the state of a window it withdraws. A window
+// hidden and shown again at once can be mapped before that erase and come
+// back without "above". After each show of a window kept on top the request
+// goes again; the window manager reads it once it has taken the window back.
+class AboveKeeper : public QObject {
+public:
+    explicit AboveKeeper(QWindow *window) : QObject(window)
+    {
+        setObjectName(QStringLiteral("brivelAboveKeeper"));
+        window->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show) {
+            auto *window = static_cast<QWindow *>(watched);
+            // Queued: after the map that follows the show event.
+            QMetaObject::invokeMethod(
+                this,
+                [window] {
+                    if (window->isVisible() && (window->flags() & Qt::WindowStaysOnTopHint))
+                        requestAbove(window);
+                },
+                Qt::QueuedConnection);
+        }
+        return false;
+    }
+};
+
+} // namespace
+#endif
+
 LinuxPlatform::LinuxPlatform()
     : m_sound(std::make_unique<SoundPlayer>([this] { beep(); })),
       m_hive(std::make_unique<MachineHive>(QStringLiteral(BRIVEL_MACHINE_HIVE)))
@@ -89,6 +155,12 @@ bool LinuxPlatform::setTopMost(QWindow *window, bool topMost)
         }
     }
     window->setFlag(Qt::WindowStaysOnTopHint, topMost);
+#ifdef BRIVEL_HAVE_XCB
+    if (topMost && QGuiApplication::platformName() == QLatin1String("xcb")
+        && !window->findChild<QObject *>(QStringLiteral("brivelAboveKeeper"),
+                                         Qt::FindDirectChildrenOnly))
+        new AboveKeeper(window); // owned by the window
+#endif
     return true;
 }
 

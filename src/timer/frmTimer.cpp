@@ -17,6 +17,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QMoveEvent>
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
@@ -282,18 +283,38 @@ void frmTimer::showEvent(QShowEvent *event)
     QMainWindow::showEvent(event);
     if (!m_framePending)
         return;
-    m_framePending = false;
+    // A window manager that reports its frame without moving the window
+    // into it is asked again for a while.
     QTimer::singleShot(0, this, [this] { centreWhenFramed(20); });
+}
+
+void frmTimer::moveEvent(QMoveEvent *event)
+{
+    QMainWindow::moveEvent(event);
+    // Framing moves the window into its frame; the framed window is centred
+    // in that same turn, so that neither the user nor a hide and show meet
+    // it at the place it was given before its frame was known.
+    if (m_framePending && isVisible() && frameGeometry().size() != size()) {
+        m_framePending = false;
+        centreOnScreen();
+    }
 }
 
 void frmTimer::centreWhenFramed(int triesLeft)
 {
     // The window manager adds its title bar and border after the window is
-    // shown; once they are known, the framed window is centred.
-    if (frameGeometry().size() != size())
+    // shown; once they are known, the framed window is centred, once. A
+    // window that stays frameless keeps the place it was given.
+    if (!m_framePending)
+        return;
+    if (frameGeometry().size() != size()) {
+        m_framePending = false;
         centreOnScreen();
-    else if (triesLeft > 0)
+    } else if (triesLeft > 0) {
         QTimer::singleShot(25, this, [this, triesLeft] { centreWhenFramed(triesLeft - 1); });
+    } else {
+        m_framePending = false;
+    }
 }
 
 void frmTimer::Unload()

@@ -106,6 +106,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void changeEvent(QEvent *event) override;
     void showEvent(QShowEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
 
 private:
     void buildControls();
@@ -121,6 +122,8 @@ private:
     Platform &m_platform;
     bool blPaused = false;
     bool m_unloaded = false;
+    // From the first show until the framed window is centred (or the
+    // window manager is given up on).
     bool m_framePending = true;
 };
 
