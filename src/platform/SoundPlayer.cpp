@@ -29,6 +29,8 @@ constexpr qint64 EndSlackMs = 5000;
 // Silence after the samples beyond the server's buffer, so the last samples
 // are heard before the stream closes.
 constexpr qint64 TailMs = 50;
+// How often a playing sound's buffer is topped up.
+constexpr int FeedPeriodMs = 10;
 
 // What a caller learns about one play: whether it started, and when it ended.
 struct Job {
@@ -135,6 +137,8 @@ private:
         std::unique_ptr<WaveStream> stream; // until it plays; then its sink owns it
         WaveStream *source = nullptr;
         std::unique_ptr<QAudioSink, SinkDeleter> sink;
+        QIODevice *out = nullptr; // the sink's own, written into
+        QTimer feeder;            // after the sink: stops first
         QMetaObject::Connection stateChanged;
         std::shared_ptr<Job> job;
         QTimer guard;
@@ -162,19 +166,39 @@ private:
         voice.sink.reset(new QAudioSink(device, format));
         voice.source = voice.stream.release();
         voice.source->setParent(voice.sink.get());
-        voice.sink->start(voice.source);
-        if (voice.sink->state() == QAudio::StoppedState || voice.sink->error() != QAudio::NoError)
+        // Pushed rather than pulled: a pulled sink reads its first period a
+        // whole period (20 ms) after it starts, and the ring would be as late.
+        voice.out = voice.sink->start();
+        if (!voice.out || voice.sink->state() == QAudio::StoppedState
+            || voice.sink->error() != QAudio::NoError)
             return false;
+        const qint64 tail = voice.sink->bufferSize() + format.bytesForDuration(TailMs * 1000);
+        voice.source->setTrailingSilence(tail);
+        feed(voice);
         Voice *v = &voice;
+        voice.feeder.setTimerType(Qt::PreciseTimer);
+        connect(&voice.feeder, &QTimer::timeout, this, [v] { feed(*v); });
+        voice.feeder.start(FeedPeriodMs);
         voice.stateChanged = connect(voice.sink.get(), &QAudioSink::stateChanged, this,
                                      [this, v](QAudio::State state) {
                                          if (state == QAudio::StoppedState
                                              || (state == QAudio::IdleState && v->source->atEnd()))
                                              finish(v);
                                      });
-        const qint64 tail = voice.sink->bufferSize() + format.bytesForDuration(TailMs * 1000);
-        voice.source->setTrailingSilence(tail);
         return true;
+    }
+
+    // Tops the sound server's buffer up from the file.
+    static void feed(Voice &voice)
+    {
+        const qint64 room = voice.sink->bytesFree();
+        if (room > 0 && !voice.source->atEnd()) {
+            const QByteArray chunk = voice.source->read(room);
+            if (!chunk.isEmpty())
+                voice.out->write(chunk);
+        }
+        if (voice.source->atEnd())
+            voice.feeder.stop();
     }
 
     // Called from the sink's own signal: the voice goes on the next turn.
@@ -184,6 +208,7 @@ private:
             return;
         voice->finished = true;
         voice->guard.stop();
+        voice->feeder.stop();
         if (voice->job)
             voice->job->finish();
         QMetaObject::invokeMethod(
