@@ -30,6 +30,14 @@ namespace brivel {
 #ifdef BRIVEL_HAVE_XCB
 namespace {
 
+xcb_atom_t internAtom(xcb_connection_t *c, const char *name)
+{
+    const xcb_intern_atom_cookie_t cookie = xcb_intern_atom(c, 0, quint16(qstrlen(name)), name);
+    const std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> reply(
+        xcb_intern_atom_reply(c, cookie, nullptr), &std::free);
+    return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+}
+
 // Asks the window manager to add "above" to a mapped window's state.
 void requestAbove(QWindow *window)
 {
@@ -37,12 +45,7 @@ void requestAbove(QWindow *window)
     if (!x11 || !x11->connection())
         return;
     xcb_connection_t *c = x11->connection();
-    const auto atom = [c](const char *name) -> xcb_atom_t {
-        const xcb_intern_atom_cookie_t cookie = xcb_intern_atom(c, 0, quint16(qstrlen(name)), name);
-        const std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> reply(
-            xcb_intern_atom_reply(c, cookie, nullptr), &std::free);
-        return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-    };
+    const auto atom = [c](const char *name) { return internAtom(c, name); };
     xcb_client_message_event_t event{};
     event.response_type = XCB_CLIENT_MESSAGE;
     event.format = 32;
@@ -173,12 +176,7 @@ void LinuxPlatform::hideFromTaskbar(QWindow *window)
     if (!window || !x11 || !x11->connection())
         return;
     xcb_connection_t *c = x11->connection();
-    const auto atom = [c](const char *name) -> xcb_atom_t {
-        const xcb_intern_atom_cookie_t cookie = xcb_intern_atom(c, 0, quint16(qstrlen(name)), name);
-        const std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> reply(
-            xcb_intern_atom_reply(c, cookie, nullptr), &std::free);
-        return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-    };
+    const auto atom = [c](const char *name) { return internAtom(c, name); };
     const xcb_atom_t state = atom("_NET_WM_STATE");
     const xcb_atom_t skip = atom("_NET_WM_STATE_SKIP_TASKBAR");
     if (state == XCB_ATOM_NONE || skip == XCB_ATOM_NONE)
