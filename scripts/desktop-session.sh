@@ -20,13 +20,17 @@ _desktop_wait() {
 desktop_session_start() {
   DESKTOP_TMP=$(mktemp -d /tmp/brivel-desktop.XXXXXX)
 
-  local n
-  for n in $(seq 90 130); do
-    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || break
-  done
-  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >"$DESKTOP_TMP/xvfb.log" 2>&1 &
+  # Xvfb picks a free display itself and names it once it is ready, so two
+  # sessions on one machine never race for the same number.
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp \
+    3>"$DESKTOP_TMP/display" >"$DESKTOP_TMP/xvfb.log" 2>&1 &
   DESKTOP_XVFB_PID=$!
-  export DISPLAY=":$n"
+  if ! _desktop_wait grep -q '[0-9]' "$DESKTOP_TMP/display"; then
+    echo "desktop session: Xvfb did not start" >&2
+    cat "$DESKTOP_TMP/xvfb.log" >&2
+    return 1
+  fi
+  export DISPLAY=":$(tr -dc '0-9' <"$DESKTOP_TMP/display")"
   if ! _desktop_wait xdpyinfo; then
     echo "desktop session: Xvfb did not start" >&2
     cat "$DESKTOP_TMP/xvfb.log" >&2
