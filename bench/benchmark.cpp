@@ -728,12 +728,16 @@ int main(int argc, char **argv)
                 cell(rb, 1).c_str(), cell(rf, 1).c_str(),
                 fmt(ratio(rb.median, rf.median), 2).c_str(),
                 yes(ratio(rb.median, rf.median) <= 1.25).c_str());
-    std::printf("| Idle CPU in 10 s, from 2 s after mapping (ms, /proc/pid/stat) | %s | %s | | <= "
-                "floor | %s |\n",
-                cell(ib, 0).c_str(), cell(iff, 0).c_str(), yes(ib.median <= iff.median).c_str());
-    std::printf(
-        "| Idle CPU in 10 s, from 2 s after mapping (ms, process CPU clock) | %s | %s | | | |\n",
-        cell(cb, 2).c_str(), cell(cf, 2).c_str());
+    // /proc/<pid>/stat counts in 10 ms ticks, as coarse as what it measures
+    // here; the goal is judged on the process CPU clock, the same time in ns.
+    std::printf("| Idle CPU in 10 s, from 2 s after mapping (ms, /proc/pid/stat, 10 ms ticks) "
+                "| %s | %s | %s | | |\n",
+                cell(ib, 0).c_str(), cell(iff, 0).c_str(),
+                fmt(ratio(ib.median, iff.median), 2).c_str());
+    std::printf("| Idle CPU in 10 s, from 2 s after mapping (ms, process CPU clock) | %s | %s | %s "
+                "| <= floor | %s |\n",
+                cell(cb, 2).c_str(), cell(cf, 2).c_str(),
+                fmt(ratio(cb.median, cf.median), 2).c_str(), yes(cb.median <= cf.median).c_str());
     std::printf("| Ring at the sink against Start + 30 s (ms) | %s | | | within 20 | %s |\n",
                 cell(e, 1, true).c_str(), yes(maxError <= 20).c_str());
     std::printf("| Alarm latency, alarm tick to ring (ms) | %s | | | <= 50 | %s |\n",
