@@ -20,30 +20,49 @@ _desktop_wait() {
 desktop_session_start() {
   DESKTOP_TMP=$(mktemp -d /tmp/brivel-desktop.XXXXXX)
 
-  # Xvfb picks a free display itself and names it once it is ready, so two
-  # sessions on one machine never race for the same number.
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp \
-    3>"$DESKTOP_TMP/display" >"$DESKTOP_TMP/xvfb.log" 2>&1 &
-  DESKTOP_XVFB_PID=$!
-  if ! _desktop_wait grep -q '[0-9]' "$DESKTOP_TMP/display"; then
-    echo "desktop session: Xvfb did not start" >&2
-    cat "$DESKTOP_TMP/xvfb.log" >&2
-    return 1
-  fi
-  export DISPLAY=":$(tr -dc '0-9' <"$DESKTOP_TMP/display")"
+  # A display of our own, well above the ones a desktop uses; one that
+  # another session took in the meantime makes Xvfb quit, and the next
+  # number is tried. Xvfb names the display on fd 3 once it is ready.
+  # -noreset: otherwise the server starts over each time its last client
+  # leaves, and a client connecting just then is turned away.
+  local n _
+  for n in $(seq 90 130); do
+    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+    : >"$DESKTOP_TMP/display"
+    Xvfb ":$n" -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset \
+      3>"$DESKTOP_TMP/display" >"$DESKTOP_TMP/xvfb.log" 2>&1 &
+    DESKTOP_XVFB_PID=$!
+    for _ in $(seq 300); do
+      grep -q '[0-9]' "$DESKTOP_TMP/display" && break 2
+      kill -0 "$DESKTOP_XVFB_PID" 2>/dev/null || continue 2
+      sleep 0.1
+    done
+    break
+  done
+  export DISPLAY=":$n"
   if ! _desktop_wait xdpyinfo; then
     echo "desktop session: Xvfb did not start" >&2
     cat "$DESKTOP_TMP/xvfb.log" >&2
     return 1
   fi
-  openbox >"$DESKTOP_TMP/openbox.log" 2>&1 &
-  DESKTOP_WM_PID=$!
-  # openbox announces itself on the root window once it manages windows.
-  if ! _desktop_wait sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"'; then
-    echo "desktop session: openbox did not start" >&2
-    cat "$DESKTOP_TMP/openbox.log" >&2
-    return 1
-  fi
+  # openbox announces itself on the root window once it manages windows;
+  # one that gave up at once is started again.
+  local attempt _
+  for attempt in 1 2 3; do
+    openbox >"$DESKTOP_TMP/openbox.log" 2>&1 &
+    DESKTOP_WM_PID=$!
+    for _ in $(seq 300); do
+      kill -0 "$DESKTOP_WM_PID" 2>/dev/null || break
+      xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break 2
+      sleep 0.1
+    done
+    if kill -0 "$DESKTOP_WM_PID" 2>/dev/null || [ "$attempt" = 3 ]; then
+      echo "desktop session: openbox did not start" >&2
+      cat "$DESKTOP_TMP/openbox.log" >&2
+      return 1
+    fi
+    sleep 0.5
+  done
 
   # The sound server: no configuration file (-n), only a socket of its own
   # and a null sink, so nothing reaches a real sound card or another user's
