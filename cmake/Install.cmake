@@ -1,12 +1,13 @@
 # SPDX-License-Identifier: MIT
 # cmake --install <build> --prefix P lays Brivel out as
 #   P/lib/brivel/              the program folder: Brivel, Winhlp32.exe, the
-#                              rings, "Brivel Help.hlp", machine.reg
+#                              rings, "Brivel Help.hlp", machine.reg, and the
+#                              sound module brivel-sound.so
 #   P/bin/brivel               a relative link to ../lib/brivel/Brivel; Brivel
 #                              finds its folder from /proc/self/exe, so the
 #                              program folder stays its own
 #   P/share/applications/, P/share/metainfo/, P/share/icons/hicolor/
-# The help file and machine hive paths are fixed when Brivel is built: for an
+# The help file, machine hive and sound module paths are fixed when Brivel is built: for an
 # installed Brivel, configure with -DBRIVEL_INSTALLED_LAYOUT=ON and the
 # CMAKE_INSTALL_PREFIX it is installed to.
 
@@ -14,6 +15,7 @@
 set(BRIVEL_APP_ID "org.brivel.Brivel")
 
 install(TARGETS Brivel RUNTIME DESTINATION "${BRIVEL_INSTALL_PROGDIR}")
+install(TARGETS brivel_sound LIBRARY DESTINATION "${BRIVEL_INSTALL_PROGDIR}")
 if(TARGET helpviewer)
   install(TARGETS helpviewer RUNTIME DESTINATION "${BRIVEL_INSTALL_PROGDIR}")
 endif()

@@ -6,8 +6,9 @@
 #   layout: cmake --install into a scratch prefix gives the program folder,
 #           the command, the desktop entry, the metainfo and the icons,
 #           and appstreamcli accepts the installed tree;
-#   paths:  a build configured for the installed layout fixes the help file
-#           and machine hive into PREFIX/lib/brivel (configure only);
+#   paths:  a build configured for the installed layout fixes the help file,
+#           machine hive and sound module into PREFIX/lib/brivel (configure
+#           only);
 #   start:  the installed command opens the main window, and its F1 starts
 #           the viewer from the installed program folder (real desktop).
 
@@ -20,16 +21,20 @@ if(CMAKE_SCRIPT_MODE_FILE)
     list(APPEND failures "${message}")
   endmacro()
 
-  # The help file and machine hive paths a configured build fixed.
-  function(read_build_paths build help_var hive_var)
-    file(STRINGS "${build}/src/generated/BuildConfig.h" _lines REGEX "#define BRIVEL_(HELP_FILE|MACHINE_HIVE) ")
-    foreach(_line IN LISTS _lines)
-      if(_line MATCHES "BRIVEL_HELP_FILE \"(.*)\"")
-        set(${help_var} "${CMAKE_MATCH_1}" PARENT_SCOPE)
-      elseif(_line MATCHES "BRIVEL_MACHINE_HIVE \"(.*)\"")
-        set(${hive_var} "${CMAKE_MATCH_1}" PARENT_SCOPE)
-      endif()
+  # The help file, machine hive and sound module paths a configured build
+  # fixed, as "help|hive|module".
+  function(read_build_paths build out_var)
+    file(STRINGS "${build}/src/generated/BuildConfig.h" _lines
+      REGEX "#define BRIVEL_(HELP_FILE|MACHINE_HIVE|SOUND_MODULE) ")
+    foreach(_key IN ITEMS HELP_FILE MACHINE_HIVE SOUND_MODULE)
+      set(_path_${_key} "")
+      foreach(_line IN LISTS _lines)
+        if(_line MATCHES "BRIVEL_${_key} \"(.*)\"")
+          set(_path_${_key} "${CMAKE_MATCH_1}")
+        endif()
+      endforeach()
     endforeach()
+    set(${out_var} "${_path_HELP_FILE}|${_path_MACHINE_HIVE}|${_path_SOUND_MODULE}" PARENT_SCOPE)
   endfunction()
 
   function(install_into prefix)
@@ -51,7 +56,7 @@ if(CMAKE_SCRIPT_MODE_FILE)
         fail("no executable lib/brivel/${_file}")
       endif()
     endforeach()
-    foreach(_file IN ITEMS lib/brivel/Phonenew.wav lib/brivel/Phonerng.wav
+    foreach(_file IN ITEMS lib/brivel/Phonenew.wav lib/brivel/Phonerng.wav lib/brivel/brivel-sound.so
         "lib/brivel/Brivel Help.hlp" lib/brivel/machine.reg
         "share/applications/${APP_ID}.desktop" "share/metainfo/${APP_ID}.metainfo.xml"
         "share/icons/hicolor/scalable/apps/${APP_ID}.svg")
@@ -104,9 +109,10 @@ if(CMAKE_SCRIPT_MODE_FILE)
     else()
       set(_progdir "${BUILD}/bin")
     endif()
-    read_build_paths("${BUILD}" help hive)
-    if(NOT help STREQUAL "${_progdir}/Brivel Help.hlp" OR NOT hive STREQUAL "${_progdir}/machine.reg")
-      fail("the build's paths lead out of ${_progdir}: ${help}, ${hive}")
+    read_build_paths("${BUILD}" paths)
+    set(_expected "${_progdir}/Brivel Help.hlp|${_progdir}/machine.reg|${_progdir}/brivel-sound.so")
+    if(NOT paths STREQUAL _expected)
+      fail("the build's paths lead out of ${_progdir}: ${paths}")
     endif()
     # ... and one configured for /usr keeps them in /usr/lib/brivel, though
     # the library folder there is a multiarch one.
@@ -117,15 +123,17 @@ if(CMAKE_SCRIPT_MODE_FILE)
     if(NOT _rc EQUAL 0)
       message(FATAL_ERROR "configure failed:\n${_out}")
     endif()
-    read_build_paths("${WORK}/build" help hive)
-    if(NOT help STREQUAL "/usr/lib/brivel/Brivel Help.hlp" OR NOT hive STREQUAL "/usr/lib/brivel/machine.reg")
-      fail("an installed build's paths lead elsewhere: ${help}, ${hive}")
+    read_build_paths("${WORK}/build" paths)
+    if(NOT paths STREQUAL
+        "/usr/lib/brivel/Brivel Help.hlp|/usr/lib/brivel/machine.reg|/usr/lib/brivel/brivel-sound.so")
+      fail("an installed build's paths lead elsewhere: ${paths}")
     endif()
 
   elseif(CHECK STREQUAL "start")
     set(P "${WORK}/prefix")
     install_into("${P}")
-    read_build_paths("${BUILD}" help hive)
+    read_build_paths("${BUILD}" paths)
+    string(REGEX REPLACE "\\|.*" "" help "${paths}")
     # A settings store of its own, so that no user's choice is read.
     execute_process(COMMAND sh -c "XDG_CONFIG_HOME=\"$1\" \"$0\" >\"$1/brivel.log\" 2>&1 & echo $!"
       "${P}/bin/brivel" "${WORK}" OUTPUT_VARIABLE pid OUTPUT_STRIP_TRAILING_WHITESPACE)

@@ -8,10 +8,8 @@
 #include "SoundPlayer.h"
 
 #include <QApplication>
-#include <QAudioDevice>
 #include <QCoreApplication>
 #include <QFileInfo>
-#include <QMediaDevices>
 #include <QMessageBox>
 #include <QWidget>
 #include <QWindow>
@@ -97,7 +95,8 @@ protected:
 #endif
 
 LinuxPlatform::LinuxPlatform()
-    : m_sound(std::make_unique<SoundPlayer>([this] { beep(); })),
+    : m_sound(
+        std::make_unique<SoundPlayer>(QStringLiteral(BRIVEL_SOUND_MODULE), [this] { beep(); })),
       m_hive(std::make_unique<MachineHive>(QStringLiteral(BRIVEL_MACHINE_HIVE)))
 {
 }
@@ -119,7 +118,7 @@ void LinuxPlatform::SaveSetting(const QString &application, const QString &secti
 
 int LinuxPlatform::waveOutDeviceCount()
 {
-    return int(QMediaDevices::audioOutputs().size());
+    return m_sound->outputCount();
 }
 
 void LinuxPlatform::preloadWave(const QString &path)

@@ -5,21 +5,24 @@
 #include <QString>
 
 #include <functional>
+#include <future>
 #include <memory>
 
 class QThread;
 
 namespace brivel {
 
-// Plays wave files through Qt Multimedia, the way a system sound service
-// would: every sound is read and fed to the sound server on a thread of its
-// own, plays to its end whatever the caller does next, and several may
-// sound at once. A file that cannot be played sounds the standard beep.
+// Plays wave files the way a system sound service would, through the sound
+// module at modulePath (Qt Multimedia over the sound server): every sound is
+// read and fed to the sound server on a thread of its own, plays to its end
+// whatever the caller does next, and several may sound at once. A file that
+// cannot be played sounds the standard beep.
 class SoundPlayer {
 public:
     // beep sounds the standard beep; it is always called on the thread that
-    // made the player.
-    explicit SoundPlayer(std::function<void()> beep);
+    // made the player. The sound thread starts at once and counts the output
+    // devices while the caller goes on.
+    SoundPlayer(const QString &modulePath, std::function<void()> beep);
     ~SoundPlayer();
     SoundPlayer(const SoundPlayer &) = delete;
     SoundPlayer &operator=(const SoundPlayer &) = delete;
@@ -31,15 +34,20 @@ public:
     // the sound has ended, without running any event of the caller's thread
     // meanwhile (no input, no timers).
     void play(const QString &path, bool wait);
+    // The number of sound output devices. The first call takes the count made
+    // at construction; later calls count again. A sound thread that does not
+    // answer within a few seconds counts as no device.
+    int outputCount();
 
 private:
     class Worker;
-    Worker &worker();
+    std::future<int> countOutputs();
 
     std::function<void()> m_beep;
     QObject m_context; // on the caller's thread: receives the worker's beeps
     std::unique_ptr<QThread> m_thread;
-    Worker *m_worker = nullptr; // lives on m_thread, deleted when it finishes
+    Worker *m_worker; // lives on m_thread, deleted when it finishes
+    std::future<int> m_firstCount;
 };
 
 } // namespace brivel

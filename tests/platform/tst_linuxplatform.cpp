@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
-// The real platform's message box.
+// The real platform's message box, and its sounds without the sound module.
 #include "platform/LinuxPlatform.h"
+#include "platform/SoundPlayer.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -47,6 +48,23 @@ private slots:
         QCOMPARE(buttons.size(), 1);
         QCOMPARE(modality, Qt::ApplicationModal);
         QCOMPARE(format, Qt::PlainText);
+    }
+
+    // A program folder that lost its sound module still runs: no device, and
+    // each sound, waited for or not, is one beep on the caller's thread.
+    void missingSoundModule()
+    {
+        int beeps = 0;
+        SoundPlayer player(QStringLiteral(BRIVEL_PROGRAM_DIR "/no-such-module.so"),
+                           [&beeps] { ++beeps; });
+        QCOMPARE(player.outputCount(), 0);
+        QCOMPARE(player.outputCount(), 0);
+        const QString ring = QStringLiteral(BRIVEL_PROGRAM_DIR "/Phonenew.wav");
+        player.preload(ring);
+        player.play(ring, true);
+        QCOMPARE(beeps, 1);
+        player.play(ring, false);
+        QTRY_COMPARE(beeps, 2);
     }
 };
 

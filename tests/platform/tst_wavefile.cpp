@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Reading wave files: which headers are playable and where their samples
 // are, and the samples as the sound server gets them.
-#include "platform/WaveFile.h"
+#include "platform/audio/WaveFile.h"
 
 #include <QBuffer>
 #include <QTemporaryDir>
