@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
-// Help, F1 and Always On Top on a real X desktop with a window manager: the
-// viewer opens without taking the focus, and the stacking hint comes and
-// goes without moving the window.
+// Help, F1, Always On Top and About on a real X desktop with a window manager:
+// the viewer opens without taking the focus, the stacking hint comes and goes
+// without moving the window, and About stands alone off the task bar.
+#include "about/frmAbout.h"
 #include "platform/LinuxPlatform.h"
 #include "timer/Forms.h"
 #include "timer/frmTimer.h"
@@ -11,6 +12,7 @@
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QProcess>
+#include <QWindow>
 #include <QtTest>
 
 #include <csignal>
@@ -18,7 +20,6 @@
 using namespace brivel;
 
 namespace {
-
 // Brivel as it runs from its program folder.
 class ProgramFolderPlatform : public LinuxPlatform {
 public:
@@ -33,60 +34,54 @@ QString output(const QString &program, const QStringList &arguments)
     return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
 }
 
-QString xProperty(const QString &window, const QString &name)
-{
-    return output(QStringLiteral("xprop"), {QStringLiteral("-id"), window, name});
-}
-
-// The window that has the input focus, as the window manager reports it.
+// The window with the input focus, as the window manager reports it.
 QString activeWindow()
 {
-    const QString text = output(QStringLiteral("xprop"),
-                                {QStringLiteral("-root"), QStringLiteral("_NET_ACTIVE_WINDOW")});
-    return QString::number(text.section(QLatin1Char('#'), 1).trimmed().toULongLong(nullptr, 16));
+    const QString text = output("xprop", {"-root", "_NET_ACTIVE_WINDOW"});
+    return QString::number(text.section('#', 1).trimmed().toULongLong(nullptr, 16));
 }
 
-// Viewers of this build that are running now.
-QList<qint64> viewerProcesses()
-{
-    QList<qint64> pids;
-    for (const QString &entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
-        if (QFile::symLinkTarget(QStringLiteral("/proc/%1/exe").arg(entry))
-            == QLatin1String(BRIVEL_PROGRAM_DIR "/Winhlp32.exe"))
-            pids << entry.toLongLong();
+// Notes when the window leaves the screen, as a window manager minimizes it.
+class LeaveWatch : public QObject {
+public:
+    bool left = false;
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        left |= event->type() == QEvent::Expose && !static_cast<QWindow *>(watched)->isExposed();
+        return false;
     }
-    return pids;
-}
-
-QStringList commandLineOf(qint64 pid)
-{
-    QFile f(QStringLiteral("/proc/%1/cmdline").arg(pid));
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return QString::fromLocal8Bit(f.readAll()).split(QLatin1Char('\0'), Qt::SkipEmptyParts);
-}
-
+};
 } // namespace
 
 class TestRealHelp : public QObject {
     Q_OBJECT
-    std::unique_ptr<ProgramFolderPlatform> m_platform;
-    QList<qint64> m_viewersBefore;
+    ProgramFolderPlatform m_platform;
+    QStringList m_before;
 
-    // Shows the main window and waits until it is active and placed.
+    // Viewers of this build started since the test began.
+    QStringList newViewers()
+    {
+        QStringList pids;
+        for (const QString &pid : QDir("/proc").entryList(QDir::Dirs)) {
+            if (QFile::symLinkTarget("/proc/" + pid + "/exe") == BRIVEL_PROGRAM_DIR "/Winhlp32.exe"
+                && !m_before.contains(pid))
+                pids << pid;
+        }
+        return pids;
+    }
+
+    // Shows the main window; waits until it is active and its place holds still.
     QString mainWindow()
     {
-        frmTimer &w = Forms::Timer();
-        w.show();
-        w.activateWindow();
-        const QString id = QString::number(w.winId());
+        Forms::Timer().show();
+        Forms::Timer().activateWindow();
+        const QString id = QString::number(Forms::Timer().winId());
+        QString place;
+        int unchanged = 0;
         [&] {
             QTRY_COMPARE_WITH_TIMEOUT(activeWindow(), id, 10000);
-            QString place; // its position holds still once the manager placed it
-            int unchanged = 0;
             QTRY_VERIFY([&] {
-                const QString now =
-                    output(QStringLiteral("xdotool"), {QStringLiteral("getwindowgeometry"), id});
+                const QString now = output("xdotool", {"getwindowgeometry", id});
                 unchanged = now == place ? unchanged + 1 : 0;
                 place = now;
                 return unchanged >= 3;
@@ -95,48 +90,22 @@ class TestRealHelp : public QObject {
         return id;
     }
 
-    // The command line of the one viewer started since the test began, once
-    // its window is up and managed.
-    QStringList newViewer()
-    {
-        qint64 pid = 0;
-        [&] {
-            QTRY_VERIFY([&] {
-                for (qint64 p : viewerProcesses())
-                    pid = m_viewersBefore.contains(p) ? pid : p;
-                return pid != 0;
-            }());
-            const QStringList search{QStringLiteral("search"),
-                                     QStringLiteral("--all"),
-                                     QStringLiteral("--onlyvisible"),
-                                     QStringLiteral("--pid"),
-                                     QString::number(pid),
-                                     QStringLiteral("--name"),
-                                     QStringLiteral("^Brivel Help$")};
-            QTRY_VERIFY_WITH_TIMEOUT(!output(QStringLiteral("xdotool"), search).isEmpty(), 15000);
-            const QString window = output(QStringLiteral("xdotool"), search);
-            QTRY_VERIFY(xProperty(window, QStringLiteral("_NET_FRAME_EXTENTS")).contains('='));
-        }();
-        return commandLineOf(pid);
-    }
-
 private slots:
     void initTestCase()
     {
         if (qEnvironmentVariableIsEmpty("DISPLAY") || QGuiApplication::platformName() != "xcb")
             QSKIP("needs an X desktop");
-        m_platform = std::make_unique<ProgramFolderPlatform>();
-        Forms::setPlatform(m_platform.get());
+        Forms::setPlatform(&m_platform);
     }
-
-    void init() { m_viewersBefore = viewerProcesses(); }
-
+    void init()
+    {
+        m_before.clear();
+        m_before = newViewers();
+    }
     void cleanup()
     {
-        for (qint64 pid : viewerProcesses()) {
-            if (!m_viewersBefore.contains(pid))
-                ::kill(pid_t(pid), SIGTERM);
-        }
+        for (const QString &pid : newViewers())
+            ::kill(pid.toInt(), SIGTERM);
         Forms::unloadAll();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
@@ -147,7 +116,6 @@ private slots:
         QTest::newRow("Help command") << false;
         QTest::newRow("F1 in the main window") << true;
     }
-
     void helpAndF1OpenViewerBesideActiveTimer()
     {
         QFETCH(bool, byF1);
@@ -156,30 +124,55 @@ private slots:
             QTest::keyClick(Forms::Timer().txtNumMin, Qt::Key_F1);
         else
             Forms::Timer().mnuHelpBrivelHelp->trigger();
-
-        const QStringList viewer = newViewer();
-        QCOMPARE(viewer.mid(1), QStringList{(byF1 ? QStringLiteral("-topic 1 ") : QString())
-                                            + m_platform->helpFilePath()});
+        // The new viewer, once its window is up and managed.
+        QTRY_COMPARE(newViewers().size(), 1);
+        const QString pid = newViewers().value(0);
+        const QStringList search{"search", "--all",  "--onlyvisible", "--pid",
+                                 pid,      "--name", "^Brivel Help$"};
+        QTRY_VERIFY_WITH_TIMEOUT(!output("xdotool", search).isEmpty(), 15000);
+        QTRY_VERIFY(output("xprop", {"-id", output("xdotool", search), "_NET_FRAME_EXTENTS"})
+                        .contains('='));
+        QFile cmdline("/proc/" + pid + "/cmdline");
+        QVERIFY(cmdline.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromLocal8Bit(cmdline.readAll()).section(QChar(0), 1, 1),
+                 (byF1 ? "-topic 1 " : "") + m_platform.helpFilePath());
         QCOMPARE(activeWindow(), main);
     }
 
     void alwaysOnTopSetsAndClearsAbove()
     {
         const QString main = mainWindow();
-        const QString place =
-            output(QStringLiteral("xdotool"), {QStringLiteral("getwindowgeometry"), main});
-        const QString above = QStringLiteral("_NET_WM_STATE_ABOVE");
-        QVERIFY(!xProperty(main, QStringLiteral("_NET_WM_STATE")).contains(above));
-
+        const QString place = output("xdotool", {"getwindowgeometry", main});
+        const auto above = [&] {
+            return output("xprop", {"-id", main, "_NET_WM_STATE"}).contains("_ABOVE");
+        };
+        QVERIFY(!above());
         Forms::Timer().mnuAlwaysOnTop->trigger();
-        QTRY_VERIFY(xProperty(main, QStringLiteral("_NET_WM_STATE")).contains(above));
-        QCOMPARE(output(QStringLiteral("xdotool"), {QStringLiteral("getwindowgeometry"), main}),
-                 place);
-
+        QTRY_VERIFY(above());
+        QCOMPARE(output("xdotool", {"getwindowgeometry", main}), place);
         Forms::Timer().mnuAlwaysOnTop->trigger();
-        QTRY_VERIFY(!xProperty(main, QStringLiteral("_NET_WM_STATE")).contains(above));
-        QCOMPARE(output(QStringLiteral("xdotool"), {QStringLiteral("getwindowgeometry"), main}),
-                 place);
+        QTRY_VERIFY(!above());
+        QCOMPARE(output("xdotool", {"getwindowgeometry", main}), place);
+    }
+
+    // Owned by no window, never above, and never left minimized.
+    void aboutStandsAlone()
+    {
+        mainWindow();
+        Forms::Timer().mnuHelpAboutBrivel->trigger();
+        frmAbout *about = Forms::AboutIfLoaded();
+        QVERIFY(QTest::qWaitForWindowExposed(about));
+        const QString id = QString::number(about->winId());
+        const QString props = output("xprop", {"-id", id, "_NET_WM_STATE", "WM_TRANSIENT_FOR"});
+        QVERIFY2(props.contains("_NET_WM_STATE_SKIP_TASKBAR") && !props.contains("_ABOVE")
+                     && props.contains("WM_TRANSIENT_FOR:  not found"),
+                 qPrintable(props));
+        LeaveWatch watch;
+        about->windowHandle()->installEventFilter(&watch);
+        about->showMinimized();
+        QTRY_VERIFY(watch.left);
+        QTRY_VERIFY(!about->isMinimized() && about->windowHandle()->isExposed()
+                    && output("xprop", {"-id", id, "WM_STATE"}).contains("window state: Normal"));
     }
 };
 
