@@ -92,10 +92,8 @@ private slots:
         m_dir = std::make_unique<QTemporaryDir>();
         m_platform.folder = m_dir->path();
         QDir(m_dir->path()).mkpath("sub");
-        QDir(m_dir->path()).mkpath("odd");
-        for (const QString &name : kFixtures + QStringList{"sub/in sub.wav"})
+        for (const QString &name : kFixtures + QStringList{"sub/" + kOdd})
             QFile(at(name)).open(QIODevice::WriteOnly);
-        QFile(at("odd/" + kOdd)).open(QIODevice::WriteOnly);
         m_platform.messages.clear();
         m_platform.beeps = 0;
         restart();
@@ -121,8 +119,8 @@ private slots:
         QVERIFY(!w->mnuOptionsMute->isChecked() && w->m_WaveFile == at("Phonerng.wav"));
         store("Current", at("PHONENEW.wav")); // another case is another file
         w = &restart();
-        QVERIFY(!w->mnuOldPhone->isChecked() && !w->mnuNewPhone->isChecked());
-        QCOMPARE(w->m_WaveFile, at("PHONENEW.wav"));
+        QVERIFY(!w->mnuOldPhone->isChecked() && !w->mnuNewPhone->isChecked()
+                && w->m_WaveFile == at("PHONENEW.wav"));
     }
 
     // OK takes a name ending in "wav" in any case, clears both phones and
@@ -166,10 +164,10 @@ private slots:
         frmSoundPkr *p = &open();
         clickItem(p->bxDirectories, at("sub"), true);
         QCOMPARE(p->bxFiles->count(), 1);
-        clickItem(p->bxFiles, "in sub.wav");
+        clickItem(p->bxFiles, kOdd);
         QTest::mouseClick(p->cmdOK, Qt::LeftButton);
         QCOMPARE(&open(), p);
-        QCOMPARE(p->bxFiles->FileName(), "in sub.wav");
+        QCOMPARE(p->bxFiles->FileName(), kOdd);
         clickItem(p->bxDirectories, m_dir->path(), true);
         p->txtCurrentPath->setText("elsewhere");
         QTest::mouseClick(p->cmdCancel, Qt::LeftButton);
@@ -177,18 +175,21 @@ private slots:
         p = &open();
         QVERIFY(p->bxDirectories->Path() == at("sub") && p->bxFiles->Path() == at("sub"));
         QCOMPARE(p->bxFiles->FileName(), QString());
-        QCOMPARE(p->txtCurrentPath->text(), at("sub/in sub.wav"));
+        QCOMPARE(p->txtCurrentPath->text(), at("sub/" + kOdd));
     }
 
-    // A double click is OK, whatever the name holds; closing the picker from the
-    // desktop brings the main window back.
-    void oddNameRoundTrips()
+    // A double click is OK, whatever the name holds; Exit unloads the hidden
+    // picker; closing the picker from the desktop brings the main window back.
+    void doubleClickExitAndClose()
     {
-        frmSoundPkr &p = open();
-        clickItem(p.bxDirectories, at("odd"), true);
-        clickItem(p.bxFiles, kOdd, true);
-        QCOMPARE(restart().m_WaveFile, at("odd/" + kOdd));
-        QCOMPARE(open().txtCurrentPath->text(), at("odd/" + kOdd));
+        QPointer<frmSoundPkr> p = &open();
+        clickItem(p->bxDirectories, at("sub"), true);
+        clickItem(p->bxFiles, kOdd, true);
+        QTest::mouseClick(Forms::Timer().cmdExit, Qt::LeftButton);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!p && !Forms::SoundPkrIfLoaded() && !Forms::TimerIfLoaded());
+        QCOMPARE(restart().m_WaveFile, at("sub/" + kOdd));
+        QCOMPARE(open().txtCurrentPath->text(), at("sub/" + kOdd));
         Forms::SoundPkrIfLoaded()->close();
         QVERIFY(Forms::Timer().isVisible() && !Forms::SoundPkrIfLoaded());
     }
@@ -225,16 +226,6 @@ private slots:
         QFile(storeFolder()).open(QIODevice::WriteOnly); // a file where the folder belongs
         clickItem(p.bxFiles, "c.Wav", true);
         QVERIFY(Forms::Timer().isVisible() && Forms::Timer().m_WaveFile == at("c.Wav"));
-    }
-
-    // Exit unloads the picker, even one hidden after a choice.
-    void exitUnloadsThePicker()
-    {
-        QPointer<frmSoundPkr> picker = &open();
-        clickItem(picker->bxFiles, "a.wav", true);
-        QTest::mouseClick(Forms::Timer().cmdExit, Qt::LeftButton);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QVERIFY(!picker && !Forms::SoundPkrIfLoaded() && !Forms::TimerIfLoaded());
     }
 };
 
