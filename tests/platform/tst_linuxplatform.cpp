@@ -4,7 +4,6 @@
 #include "platform/SoundPlayer.h"
 
 #include <QApplication>
-#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
@@ -15,39 +14,25 @@ using namespace brivel;
 class TestLinuxPlatform : public QObject {
     Q_OBJECT
 private slots:
-    // OK only, no icon, title "Brivel", modal; CR LF breaks the line and the
-    // text is shown as it is, never as markup.
+    // A modal box titled Brivel with OK only; CR LF breaks the line and the
+    // text is never taken as markup.
     void messageBox()
     {
         LinuxPlatform platform;
-        QString title, text;
-        QMessageBox::Icon icon = QMessageBox::Information;
-        QList<QAbstractButton *> buttons;
-        Qt::WindowModality modality = Qt::NonModal;
-        Qt::TextFormat format = Qt::AutoText;
-        QTimer::singleShot(0, this, [&] {
-            QWidget *modal = QApplication::activeModalWidget();
-            auto *box = qobject_cast<QMessageBox *>(modal);
-            if (!box) {
-                if (modal)
-                    modal->close();
-                return;
+        QStringList seen;
+        QTimer::singleShot(0, this, [&seen] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                const bool plain = box->icon() == QMessageBox::NoIcon && box->buttons().size() == 1
+                                   && box->textFormat() == Qt::PlainText
+                                   && box->windowModality() == Qt::ApplicationModal;
+                seen << box->windowTitle() << box->text() << QVariant(plain).toString();
+                box->button(QMessageBox::Ok)->click();
             }
-            title = box->windowTitle();
-            text = box->text();
-            icon = box->icon();
-            buttons = box->buttons();
-            modality = box->windowModality();
-            format = box->textFormat();
-            box->button(QMessageBox::Ok)->click();
         });
         platform.messageBox(QStringLiteral("Please type the <b>number</b>\r\nyou want."));
-        QCOMPARE(title, QStringLiteral("Brivel"));
-        QCOMPARE(text, QStringLiteral("Please type the <b>number</b>\nyou want."));
-        QCOMPARE(icon, QMessageBox::NoIcon);
-        QCOMPARE(buttons.size(), 1);
-        QCOMPARE(modality, Qt::ApplicationModal);
-        QCOMPARE(format, Qt::PlainText);
+        QCOMPARE(seen, (QStringList{QStringLiteral("Brivel"),
+                                    QStringLiteral("Please type the <b>number</b>\nyou want."),
+                                    QStringLiteral("true")}));
     }
 
     // A program folder that lost its sound module still runs: no device, and
