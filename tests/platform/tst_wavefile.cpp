@@ -19,23 +19,20 @@ QByteArray le(quint32 v, int bytes)
     return out;
 }
 
+// A chunk, padded to an even size; declared overrides the size it claims.
 QByteArray chunk(const char *id, const QByteArray &body, qint64 declared = -1)
 {
-    QByteArray out = QByteArray(id, 4) + le(quint32(declared < 0 ? body.size() : declared), 4);
-    out += body;
-    if (body.size() % 2)
-        out += '\0';
-    return out;
+    return QByteArray(id, 4) + le(quint32(declared < 0 ? body.size() : declared), 4) + body
+           + QByteArray(body.size() % 2, '\0');
 }
 
-QByteArray fmt(int tag, int channels, int rate, int bits, int align = -1, int subTag = -1)
+QByteArray fmt(int tag, int channels, int rate, int bits, int align = -1)
 {
-    if (align < 0)
-        align = channels * bits / 8;
+    align = align < 0 ? channels * bits / 8 : align;
     QByteArray body = le(tag, 2) + le(channels, 2) + le(rate, 4) + le(rate * align, 4)
                       + le(align, 2) + le(bits, 2);
-    if (subTag >= 0)
-        body += le(22, 2) + le(bits, 2) + le(0, 4) + le(subTag, 2) + QByteArray(14, '\x10');
+    if (tag == 0xFFFE) // extensible, PCM inside
+        body += le(22, 2) + le(bits, 2) + le(0, 4) + le(1, 2) + QByteArray(14, '\x10');
     return chunk("fmt ", body);
 }
 
@@ -45,124 +42,72 @@ QByteArray riff(const QByteArray &chunks)
 }
 
 const QByteArray Pcm16 = fmt(1, 1, 22050, 16);
-const QByteArray Samples(400, '\x11');
+const QByteArray Data = chunk("data", QByteArray(400, '\x11'));
 
 } // namespace
 
 class TestWaveFile : public QObject {
     Q_OBJECT
 private slots:
-    void playable_data()
+    // Channels, bits, float, data offset and size; nothing when unplayable.
+    void layout_data()
     {
         QTest::addColumn<QByteArray>("file");
-        QTest::addColumn<int>("channels");
-        QTest::addColumn<int>("bits");
-        QTest::addColumn<bool>("isFloat");
-        QTest::addColumn<qint64>("offset");
-        QTest::addColumn<qint64>("bytes");
-        QTest::newRow("16-bit mono") << riff(Pcm16 + chunk("data", Samples)) << 1 << 16 << false
-                                     << qint64(44) << qint64(400);
-        QTest::newRow("odd chunk first")
-            << riff(chunk("LIST", "abc") + Pcm16 + chunk("data", Samples)) << 1 << 16 << false
-            << qint64(56) << qint64(400);
-        QTest::newRow("data before fmt") << riff(chunk("data", Samples) + Pcm16) << 1 << 16 << false
-                                         << qint64(20) << qint64(400);
+        QTest::addColumn<QList<qint64>>("expected");
+        const QList<qint64> none;
+        QTest::newRow("16-bit mono") << riff(Pcm16 + Data) << QList<qint64>{1, 16, 0, 44, 400};
+        QTest::newRow("odd chunk, data before fmt")
+            << riff(chunk("LIST", "abc") + Data + fmt(3, 2, 44100, 32))
+            << QList<qint64>{2, 32, 1, 32, 400};
         QTest::newRow("extensible 24-bit")
-            << riff(fmt(0xFFFE, 2, 48000, 24, -1, 1) + chunk("data", Samples)) << 2 << 24 << false
-            << qint64(68) << qint64(396);
-        QTest::newRow("float") << riff(fmt(3, 2, 44100, 32) + chunk("data", Samples)) << 2 << 32
-                               << true << qint64(44) << qint64(400);
-        QTest::newRow("8-bit") << riff(fmt(1, 1, 8000, 8) + chunk("data", "\x80\x81\x7f")) << 1 << 8
-                               << false << qint64(44) << qint64(3);
-        QTest::newRow("cut short") << riff(Pcm16 + chunk("data", Samples.left(101), 1 << 30)) << 1
-                                   << 16 << false << qint64(44) << qint64(102);
+            << riff(fmt(0xFFFE, 2, 48000, 24) + Data) << QList<qint64>{2, 24, 0, 68, 396};
+        QTest::newRow("cut short") << riff(Pcm16 + chunk("data", QByteArray(101, 'x'), 1 << 30))
+                                   << QList<qint64>{1, 16, 0, 44, 102};
+        QTest::newRow("text") << QByteArray("RIFF is a word, WAVE another\n") << none;
+        QTest::newRow("big-endian") << riff(Pcm16 + Data).replace(0, 4, "RIFX") << none;
+        QTest::newRow("no fmt") << riff(Data) << none;
+        QTest::newRow("no samples") << riff(Pcm16 + chunk("data", {})) << none;
+        QTest::newRow("ADPCM") << riff(fmt(2, 1, 22050, 4, 1) + Data) << none;
+        QTest::newRow("9 channels") << riff(fmt(1, 9, 22050, 16) + Data) << none;
+        QTest::newRow("rate 0") << riff(fmt(1, 1, 0, 16) + Data) << none;
+        QTest::newRow("block mismatch") << riff(fmt(1, 2, 22050, 16, 2) + Data) << none;
+        QTest::newRow("fmt past end") << riff(Pcm16 + Data).replace(16, 4, le(1000, 4)) << none;
+        QTest::newRow("5000 chunks first")
+            << riff(Pcm16 + chunk("junk", {}).repeated(5000) + Data) << none;
     }
-    void playable()
+    void layout()
     {
         QFETCH(QByteArray, file);
         QBuffer buffer(&file);
         QVERIFY(buffer.open(QIODevice::ReadOnly));
-        const std::optional<WaveLayout> layout = readWaveLayout(buffer);
-        QVERIFY(layout);
-        QTEST(layout->channels, "channels");
-        QTEST(layout->bitsPerSample, "bits");
-        QTEST(layout->isFloat, "isFloat");
-        QTEST(layout->dataOffset, "offset");
-        QTEST(layout->dataBytes, "bytes");
+        QList<qint64> seen;
+        if (const std::optional<WaveLayout> l = readWaveLayout(buffer))
+            seen = {l->channels, l->bitsPerSample, l->isFloat, l->dataOffset, l->dataBytes};
+        QTEST(seen, "expected");
     }
 
-    void unplayable_data()
-    {
-        QTest::addColumn<QByteArray>("file");
-        const QByteArray data = chunk("data", Samples);
-        QTest::newRow("empty") << QByteArray();
-        QTest::newRow("text") << QByteArray("RIFF is a word, WAVE another\n");
-        QTest::newRow("header only") << riff(QByteArray());
-        QTest::newRow("big-endian") << riff(Pcm16 + data).replace(0, 4, "RIFX");
-        QTest::newRow("no data") << riff(Pcm16);
-        QTest::newRow("no fmt") << riff(data);
-        QTest::newRow("no samples") << riff(Pcm16 + chunk("data", QByteArray()));
-        QTest::newRow("ADPCM") << riff(fmt(2, 1, 22050, 4, 1) + data);
-        QTest::newRow("64-bit float") << riff(fmt(3, 1, 22050, 64) + data);
-        QTest::newRow("12-bit") << riff(fmt(1, 1, 22050, 12, 2) + data);
-        QTest::newRow("no channels") << riff(fmt(1, 0, 22050, 16, 2) + data);
-        QTest::newRow("9 channels") << riff(fmt(1, 9, 22050, 16) + data);
-        QTest::newRow("rate 0") << riff(fmt(1, 1, 0, 16) + data);
-        QTest::newRow("rate 4 GHz") << riff(fmt(1, 1, -1, 16) + data);
-        QTest::newRow("block mismatch") << riff(fmt(1, 2, 22050, 16, 2) + data);
-        QTest::newRow("short fmt") << riff(chunk("fmt ", Pcm16.mid(8, 14)) + data);
-        QTest::newRow("short extensible")
-            << riff(chunk("fmt ", fmt(0xFFFE, 1, 8000, 16).mid(8, 16)) + data);
-        QTest::newRow("fmt past end") << riff(Pcm16).append(data).replace(16, 4, le(1000, 4));
-        QByteArray many;
-        for (int i = 0; i < 5000; ++i)
-            many += chunk("junk", QByteArray());
-        QTest::newRow("5000 chunks first") << riff(Pcm16 + many + data);
-    }
-    void unplayable()
-    {
-        QFETCH(QByteArray, file);
-        QBuffer buffer(&file);
-        QVERIFY(buffer.open(QIODevice::ReadOnly));
-        QVERIFY(!readWaveLayout(buffer));
-    }
-
-    // 24-bit samples widen to 32 bits; whole frames of silence follow the
-    // samples, at the format's own zero (128 for unsigned 8-bit); then the
-    // stream ends.
-    void stream_data()
-    {
-        QTest::addColumn<QByteArray>("file");
-        QTest::addColumn<int>("silence");
-        QTest::addColumn<QByteArray>("expected");
-        QTest::newRow("24-bit") << riff(fmt(1, 1, 8000, 24)
-                                        + chunk("data", "\x01\x02\x03\xfd\xfe\xff"))
-                                << 4 << QByteArray("\0\x01\x02\x03\0\xfd\xfe\xff\0\0\0\0", 12);
-        QTest::newRow("8-bit") << riff(fmt(1, 1, 8000, 8) + chunk("data", "\x10\xf0")) << 4
-                               << QByteArray("\x10\xf0\x80\x80\x80\x80");
-        QTest::newRow("16-bit stereo") << riff(fmt(1, 2, 8000, 16) + chunk("data", "abcd")) << 6
-                                       << QByteArray("abcd\0\0\0\0", 8);
-    }
+    // 24-bit samples widen to 32 bits, then whole frames of silence at the
+    // format's own zero (128 for unsigned 8-bit); a missing file opens none.
     void stream()
     {
-        QFETCH(QByteArray, file);
-        QFETCH(int, silence);
-        QFETCH(QByteArray, expected);
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("s.wav"));
-        QFile out(path);
-        QVERIFY(out.open(QIODevice::WriteOnly));
-        out.write(file);
-        out.close();
-        const std::unique_ptr<WaveStream> stream = WaveStream::open(path);
-        QVERIFY(stream);
-        stream->setTrailingSilence(silence);
-        QCOMPARE(stream->size(), expected.size());
-        QCOMPARE(stream->readAll(), expected);
-        QVERIFY(stream->atEnd());
+        const QList<std::pair<QByteArray, QByteArray>> cases{
+            {riff(fmt(1, 1, 8000, 24) + chunk("data", "\x01\x02\x03\xfd\xfe\xff")),
+             QByteArray("\0\x01\x02\x03\0\xfd\xfe\xff\0\0\0\0", 12)},
+            {riff(fmt(1, 1, 8000, 8) + chunk("data", "\x10\xf0")), "\x10\xf0\x80\x80\x80\x80"}};
+        for (const auto &[file, expected] : cases) {
+            QFile out(path);
+            QVERIFY(out.open(QIODevice::WriteOnly) && out.write(file) == file.size());
+            out.close();
+            const std::unique_ptr<WaveStream> stream = WaveStream::open(path);
+            QVERIFY(stream);
+            stream->setTrailingSilence(4);
+            QCOMPARE(stream->size(), expected.size());
+            QCOMPARE(stream->readAll(), expected);
+        }
+        QVERIFY(!WaveStream::open(dir.filePath(QStringLiteral("missing.wav"))));
     }
-
-    void missingFile() { QVERIFY(!WaveStream::open(QStringLiteral("/nonexistent/x.wav"))); }
 };
 
 QTEST_GUILESS_MAIN(TestWaveFile)
