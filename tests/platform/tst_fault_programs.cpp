@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: MIT
-// Starting the help viewer and the system information tool on the real
-// platform when they are missing, and with paths that a shell would take
-// apart: no shell ever runs, the program gets the path as one piece, and a
-// program that cannot be started gets its message.
+// Starting the help viewer and the system information tool when they are
+// missing, and with paths a shell would take apart: no shell ever runs, the
+// program gets the path as one piece, and a missing one gets its message.
 #include "FaultRig.h"
 
 #include "about/frmAbout.h"
@@ -22,39 +21,34 @@ namespace {
 const QString HelpNotOpened = QStringLiteral("The help file could not be opened.");
 const QString Unavailable = QStringLiteral("System Information Is Unavailable At This Time");
 
-// Writes an executable that records its arguments, each ended by a NUL.
+// An executable that records its arguments, each ended by a NUL; the
+// record appears whole.
 void writeRecorder(const QString &path, const QString &record)
 {
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("#!/bin/sh\nfor a in \"$@\"; do printf '%s\\0' \"$a\"; done > '"
-               + QFile::encodeName(record) + "'\n");
-    file.close();
+    const QByteArray to = "'" + QFile::encodeName(record) + "'";
+    file.write("#!/bin/sh\nfor a in \"$@\"; do printf '%s\\0' \"$a\"; done > " + to
+               + ".new\n/bin/mv " + to + ".new " + to + "\n");
     QVERIFY(file.setPermissions(file.permissions() | QFile::ExeOwner));
 }
 
+// What the recorder was given, once it ran; its file is taken away.
 QStringList recorded(const QString &path)
 {
-    QStringList args;
-    const QByteArray bytes = test::fileBytes(path);
-    for (const QByteArray &arg : bytes.split('\0'))
-        args << QString::fromUtf8(arg);
+    if (!QTest::qWaitFor([&path] { return QFileInfo::exists(path); }, 5000))
+        return {QStringLiteral("<did not run>")};
+    QStringList args = QString::fromUtf8(test::fileBytes(path)).split(QChar(0));
+    QFile::remove(path);
     args.removeLast(); // after the last NUL
     return args;
 }
 
-// A machine hive whose tool location 1 is the given path, as REG_SZ bytes.
-void writeHive(const QString &hive, const QString &toolPath)
+void writeHive(const QString &hive, const QByteArray &entries)
 {
-    QByteArray bytes;
-    for (const char c : toolPath.toUtf8() + '\0')
-        bytes += QByteArray::number(quint8(c), 16).rightJustified(2, '0') + ',';
-    bytes.chop(1);
     QFile file(hive);
     QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("REGEDIT4\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Shared Tools\\MSINFO]\n"
-               "\"PATH\"=hex(1):"
-               + bytes + "\n");
+    file.write("REGEDIT4\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\" + entries + "\n");
 }
 
 } // namespace
@@ -64,38 +58,23 @@ class TestFaultPrograms : public QObject {
 
     std::unique_ptr<FaultPlatform> platform;
     std::unique_ptr<QTemporaryDir> place;
-    QString marker; // created only if a shell ran a command of the path
 
-    // Texts that a shell would run a command from; MARK stands for the
-    // marker's path.
-    static void unsafeRows()
+    frmAbout &about()
     {
-        QTest::addColumn<QString>("name");
-        QTest::newRow("blanks") << QStringLiteral("my help  file");
-        QTest::newRow("quotes") << QStringLiteral("\"my\" 'help' \"");
-        QTest::newRow("semicolon") << QStringLiteral("help; touch MARK;");
-        QTest::newRow("substitution") << QStringLiteral("help$(touch MARK)");
-        QTest::newRow("backquotes") << QStringLiteral("help`touch MARK`");
-        QTest::newRow("newline") << QStringLiteral("help\ntouch MARK\n");
-        QTest::newRow("and, pipe") << QStringLiteral("help && touch MARK | x");
-    }
-    QString fetchName()
-    {
-        QFETCH(QString, name);
-        return name.replace(QLatin1String("MARK"), marker);
+        Forms::Timer().mnuHelpAboutBrivel->trigger();
+        return *Forms::AboutIfLoaded();
     }
 
 private slots:
     void init()
     {
         place = std::make_unique<QTemporaryDir>();
-        marker = place->filePath(QStringLiteral("MARK"));
         QVERIFY(QDir().mkdir(place->filePath(QStringLiteral("bin"))));
-        // Nothing on the search path but an empty folder: only what a case
-        // puts beside Brivel can start.
+        // Only what a case puts beside Brivel can start.
         qputenv("PATH", QFile::encodeName(place->filePath(QStringLiteral("path"))));
         platform = std::make_unique<FaultPlatform>();
         platform->folder = place->filePath(QStringLiteral("bin"));
+        platform->hivePath = place->filePath(QStringLiteral("machine.reg"));
         Forms::setPlatform(platform.get());
         Forms::Timer().show();
     }
@@ -106,80 +85,61 @@ private slots:
         place.reset();
     }
 
-    // No viewer: the help command and F1 report it, the countdown goes on.
-    void missingViewer()
+    // No viewer for the help command and F1, and a tool folder without the
+    // tool: each says so, and the windows stay.
+    void missingPrograms()
     {
         frmTimer &w = Forms::Timer();
         w.mnuHelpBrivelHelp->trigger();
-        QCOMPARE(platform->messages, QStringList{HelpNotOpened});
         QTest::keyClick(&w, Qt::Key_F1);
-        QCOMPARE(platform->messages, (QStringList{HelpNotOpened, HelpNotOpened}));
-        QVERIFY(w.isVisible());
+        writeHive(platform->hivePath, "Shared Tools Location]\n\"MSINFO\"=\""
+                                          + QFile::encodeName(place->path()) + "\"");
+        about().cmdSysInfo->click();
+        QCOMPARE(platform->messages, (QStringList{HelpNotOpened, HelpNotOpened, Unavailable}));
+        QVERIFY(w.isVisible() && Forms::AboutIfLoaded()->isVisible());
     }
 
-    // The help file path reaches the viewer as one argument, exactly.
-    void helpPath_data() { unsafeRows(); }
-    void helpPath()
+    // Paths a shell would run a command from; MARK is a file only a shell
+    // would create.
+    void hostilePath_data()
     {
-        const QString name = fetchName();
-        const QString record = place->filePath(QStringLiteral("viewer-args"));
+        QTest::addColumn<QString>("name");
+        QTest::newRow("blanks and quotes") << QStringLiteral("my \"help\"  'file' \"");
+        QTest::newRow("commands") << QStringLiteral("h; touch MARK; $(touch MARK)`touch MARK`&&|x");
+        QTest::newRow("newline") << QStringLiteral("help\ntouch MARK\n");
+    }
+    void hostilePath()
+    {
+        QFETCH(QString, name);
+        const QString marker = place->filePath(QStringLiteral("MARK"));
+        name.replace(QLatin1String("MARK"), marker);
+        const QString record = place->filePath(QStringLiteral("args"));
+
+        // The help file reaches the viewer as one argument, exactly.
         writeRecorder(platform->folder + QStringLiteral("/Winhlp32.exe"), record);
         platform->helpFile = place->filePath(name + QStringLiteral(".hlp"));
-
         Forms::Timer().mnuHelpBrivelHelp->trigger();
-        QTRY_VERIFY(QFileInfo(record).size() > 0);
         QCOMPARE(recorded(record), QStringList{platform->helpFile});
-        QVERIFY(platform->messages.isEmpty());
-
-        QFile::remove(record);
         QTest::keyClick(&Forms::Timer(), Qt::Key_F1);
-        QTRY_VERIFY(QFileInfo(record).size() > 0);
         QCOMPARE(recorded(record), QStringList{QStringLiteral("-topic 1 ") + platform->helpFile});
-        QVERIFY(!QFileInfo::exists(marker));
-    }
 
-    // The system information tool named by such a path: it runs if it
-    // exists, and only it; else the message.
-    void toolPath_data() { unsafeRows(); }
-    void toolPath()
-    {
-        const QString name = fetchName();
-        const QString record = place->filePath(QStringLiteral("tool-args"));
+        // The tool named by such a path: the message while it is missing,
+        // then it runs, and only it.
         const QString tool = place->filePath(name);
-        platform->hivePath = place->filePath(QStringLiteral("machine.reg"));
-        writeHive(platform->hivePath, tool + QStringLiteral(".missing"));
-
-        Forms::Timer().mnuHelpAboutBrivel->trigger();
-        frmAbout *about = Forms::AboutIfLoaded();
-        QVERIFY(about);
-        about->cmdSysInfo->click();
-        QCOMPARE(platform->messages, QStringList{Unavailable});
-
-        // The marker's slashes make folders on the way to the tool.
-        QVERIFY(QDir().mkpath(QFileInfo(tool).absolutePath()));
+        const auto toolAt = [](const QString &path) {
+            QByteArray hex = path.toUtf8().append('\0').toHex(',');
+            return "Shared Tools\\MSINFO]\n\"PATH\"=hex(1):" + hex;
+        };
+        writeHive(platform->hivePath, toolAt(tool + QStringLiteral(".missing")));
+        frmAbout &box = about();
+        box.cmdSysInfo->click();
+        QVERIFY(QDir().mkpath(QFileInfo(tool).absolutePath())); // the marker's slashes
         writeRecorder(tool, record);
-        writeHive(platform->hivePath, tool);
-        about->cmdSysInfo->click();
-        QTRY_VERIFY(QFileInfo::exists(record));
+        writeHive(platform->hivePath, toolAt(tool));
+        box.cmdSysInfo->click();
         QCOMPARE(recorded(record), QStringList());
         QCOMPARE(platform->messages, QStringList{Unavailable});
         QVERIFY(!QFileInfo::exists(marker));
-        QVERIFY(about->isVisible());
-    }
-
-    // Location 2 holds a folder without the tool: the message, nothing runs.
-    void missingTool()
-    {
-        platform->hivePath = place->filePath(QStringLiteral("machine.reg"));
-        QFile hive(platform->hivePath);
-        QVERIFY(hive.open(QIODevice::WriteOnly));
-        hive.write("REGEDIT4\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Shared Tools Location]\n"
-                   "\"MSINFO\"=\""
-                   + QFile::encodeName(place->path()) + "\"\n");
-        hive.close();
-        Forms::Timer().mnuHelpAboutBrivel->trigger();
-        Forms::AboutIfLoaded()->cmdSysInfo->click();
-        QCOMPARE(platform->messages, QStringList{Unavailable});
     }
 };
 
