@@ -11,106 +11,79 @@
 #include <QRegularExpression>
 #include <QWindow>
 
-#include <memory>
-
 using namespace brivel;
 
 namespace {
 
-QString run(const QString &program, const QStringList &arguments)
+// What an X tool says about the window.
+QString x(const char *tool, QWindow *window, const QStringList &what = {})
 {
     QProcess process;
-    process.start(program, arguments);
+    process.start(QLatin1String(tool),
+                  QStringList{QStringLiteral("-id"), QString::number(window->winId())} + what);
     process.waitForFinished(10000);
     return QString::fromLocal8Bit(process.readAllStandardOutput());
 }
 
-// The window manager's state hints of the window, as xprop reads them.
 bool isAbove(QWindow *window)
 {
-    return run(QStringLiteral("xprop"), {QStringLiteral("-id"), QString::number(window->winId()),
-                                         QStringLiteral("_NET_WM_STATE")})
-        .contains(QLatin1String("_NET_WM_STATE_ABOVE"));
+    return x("xprop", window, {QStringLiteral("_NET_WM_STATE")}).contains("_NET_WM_STATE_ABOVE");
 }
 
-// Place and size on the screen, as the X server has them.
-QRect placement(QWindow *window)
+// Place and size as the X server has them.
+QStringList placement(QWindow *window)
 {
-    const QString info =
-        run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), QString::number(window->winId())});
-    const auto field = [&info](const char *name) {
-        const QRegularExpression re(QLatin1String(name) + QLatin1String(":\\s*(-?\\d+)"));
-        return re.match(info).captured(1).toInt();
-    };
-    return {field("Absolute upper-left X"), field("Absolute upper-left Y"), field("Width"),
-            field("Height")};
+    return x("xwininfo", window).split('\n').filter(QRegularExpression("Absolute|Width:|Height:"));
 }
 
 } // namespace
 
 class TestRealStacking : public QObject {
     Q_OBJECT
+    test::RealPlatform platform;
+
 private slots:
-    void init() { m_platform = std::make_unique<test::RealPlatform>(); }
     void cleanup()
     {
         Forms::unloadAll();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        m_platform.reset();
     }
 
+    // On top and released again, without moving; hidden and shown as the
+    // sound picker does, it stays on top. Only exactly True keeps it on top.
     void alwaysOnTop()
     {
         BRIVEL_REQUIRE_DISPLAY();
-        Forms::setPlatform(m_platform.get());
+        Forms::setPlatform(&platform);
         frmTimer &w = Forms::Timer();
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
-        MSysSnd::WindowHandle window = w.windowHandle();
-        // Placed and framed by the window manager before anything is measured.
-        QTRY_VERIFY(
-            run(QStringLiteral("xprop"), {QStringLiteral("-id"), QString::number(window->winId()),
-                                          QStringLiteral("_NET_FRAME_EXTENTS")})
-                .contains(QLatin1Char('=')));
-        QRect place = placement(window);
+        QWindow *window = w.windowHandle();
+        QTRY_VERIFY(x("xprop", window, {QStringLiteral("_NET_FRAME_EXTENTS")}).contains('='));
+        const QStringList place = placement(window);
+        QCOMPARE(place.size(), 4);
         QVERIFY(!isAbove(window));
-
         QVERIFY(MSysSnd::SetTopMost(window, True) != 0);
         QTRY_VERIFY(isAbove(window));
         QCOMPARE(placement(window), place);
-        // Again on a window already on top: still nonzero, still in place.
-        QVERIFY(MSysSnd::SetTopMost(window, True) != 0);
-        QCOMPARE(placement(window), place);
 
-        // Hidden and shown again, as the sound picker does: still on top.
-        // (Where a window shows again is the window's own matter.)
         w.hide();
         QTRY_VERIFY(!window->isExposed());
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         QTRY_VERIFY(isAbove(window));
-        place = placement(window);
-
-        // Only exactly True keeps it on top: 1 releases it and reports 0.
+        const QStringList shown = placement(window);
         QCOMPARE(MSysSnd::SetTopMost(window, 1), 0);
         QTRY_VERIFY(!isAbove(window));
-        QCOMPARE(placement(window), place);
+        QCOMPARE(placement(window), shown);
         QVERIFY(MSysSnd::SetTopMost(window, True) != 0);
         QTRY_VERIFY(isAbove(window));
         QCOMPARE(MSysSnd::SetTopMost(window, False), 0);
         QTRY_VERIFY(!isAbove(window));
-        QCOMPARE(placement(window), place);
-    }
 
-    // Where there is no window to stack, the call reports failure.
-    void noWindow()
-    {
-        QVERIFY(!m_platform->setTopMost(nullptr, true));
-        QVERIFY(!m_platform->setTopMost(nullptr, false));
+        // Where there is no window to stack, the call reports failure.
+        QVERIFY(!platform.setTopMost(nullptr, true));
     }
-
-private:
-    std::unique_ptr<test::RealPlatform> m_platform;
 };
 
 int main(int argc, char *argv[])
