@@ -1,22 +1,16 @@
 // SPDX-License-Identifier: MIT
-// Shared by the fault tests: the real platform with the message box
-// recorded (a test never waits for a click) and a folder, help file and
-// machine hive of the test's choosing, and a way to run a case as an
-// ordinary user when the tests run as root.
+// Shared by the fault tests: the real platform with messages, beeps and
+// (unless realSound) sounds recorded, a program folder, help file and
+// machine hive of the test's choosing, and cases run as an ordinary user.
 #pragma once
 
 #include "platform/LinuxPlatform.h"
 #include "platform/MachineHive.h"
-#include "sound/PickerLists.h"
-#include "sound/frmSoundPkr.h"
 #include "timer/Forms.h"
 
-#include <QCoreApplication>
-#include <QFile>
 #include <QProcess>
 #include <QSettings>
 #include <QStandardPaths>
-#include <QStringList>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -54,8 +48,7 @@ public:
     QString helpFile = QStringLiteral(BRIVEL_PROGRAM_DIR "/Brivel Help.hlp");
     QString hivePath;
     bool realSound = false;
-    QStringList messages;
-    QStringList plays;
+    QStringList messages, plays;
     int beeps = 0;
 
 private:
@@ -82,58 +75,6 @@ inline void unloadWindows()
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
-// Clicks a file in the picker's file list as the user would; false when the
-// list does not show it.
-inline bool clickFile(frmSoundPkr &picker, const QString &name)
-{
-    const QList<QListWidgetItem *> found = picker.bxFiles->findItems(name, Qt::MatchExactly);
-    if (found.isEmpty())
-        return false;
-    picker.bxFiles->scrollToItem(found.first());
-    const QPoint at = picker.bxFiles->visualItemRect(found.first()).center();
-    QTest::mouseClick(picker.bxFiles->viewport(), Qt::LeftButton, {}, at);
-    return picker.bxFiles->FileName() == name;
-}
-
-// A double click as the desktop delivers it: press, release, then the
-// double click and its release.
-inline void doubleClick(QWidget *widget, const QPoint &at)
-{
-    QTest::mouseClick(widget, Qt::LeftButton, {}, at);
-    QTest::mouseDClick(widget, Qt::LeftButton, {}, at);
-}
-
-// Permissions do not hold for root: a case about them runs again in a child
-// process of this test as "nobody". The child's main sets up its own HOME.
-constexpr uid_t NobodyId = 65534;
-
-inline bool isRoot()
-{
-    return geteuid() == 0;
-}
-
-// Runs the current case of this executable again as "nobody"; true when it
-// passed there.
-inline bool passesAsNobody(QString *output)
-{
-    QString testCase = QLatin1String(QTest::currentTestFunction());
-    if (QTest::currentDataTag())
-        testCase += QLatin1Char(':') + QLatin1String(QTest::currentDataTag());
-    QProcess child;
-    child.setProgram(QCoreApplication::applicationFilePath());
-    child.setArguments({testCase});
-    child.setProcessChannelMode(QProcess::MergedChannels);
-    child.setChildProcessModifier([] {
-        const gid_t group = NobodyId;
-        if (setgroups(1, &group) != 0 || setgid(NobodyId) != 0 || setuid(NobodyId) != 0)
-            _exit(99);
-    });
-    child.start();
-    const bool done = child.waitForFinished(60000);
-    *output = QString::fromLocal8Bit(child.readAll());
-    return done && child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0;
-}
-
 // Before QApplication: a private HOME and settings store for this process.
 inline void privateHome(QTemporaryDir &home)
 {
@@ -142,12 +83,31 @@ inline void privateHome(QTemporaryDir &home)
     qputenv("XDG_RUNTIME_DIR", QFile::encodeName(home.path()));
 }
 
+// Permissions do not hold for root: runs the current case again in a child
+// process as "nobody" (whose main sets up its own HOME); true if it passed.
+inline bool passesAsNobody(QString *output)
+{
+    QString testCase = QLatin1String(QTest::currentTestFunction());
+    if (QTest::currentDataTag())
+        testCase += QLatin1Char(':') + QLatin1String(QTest::currentDataTag());
+    QProcess child;
+    child.setProcessChannelMode(QProcess::MergedChannels);
+    child.setChildProcessModifier([] {
+        const gid_t nobody = 65534;
+        if (setgroups(1, &nobody) != 0 || setgid(nobody) != 0 || setuid(nobody) != 0)
+            _exit(99);
+    });
+    child.start(QCoreApplication::applicationFilePath(), {testCase});
+    const bool done = child.waitForFinished(60000);
+    *output = QString::fromLocal8Bit(child.readAll());
+    return done && child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0;
+}
+
 } // namespace brivel::test
 
-// As root, run the rest of the case as an ordinary user in a child process.
 #define BRIVEL_AS_NOBODY()                                                                         \
     do {                                                                                           \
-        if (brivel::test::isRoot()) {                                                              \
+        if (geteuid() == 0) {                                                                      \
             QString output;                                                                        \
             QVERIFY2(brivel::test::passesAsNobody(&output), qPrintable(output));                   \
             return;                                                                                \
