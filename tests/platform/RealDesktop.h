@@ -5,8 +5,6 @@
 #include "platform/LinuxPlatform.h"
 
 #include <QAudioDevice>
-#include <QByteArray>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QMediaDevices>
 #include <QProcess>
@@ -14,14 +12,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <limits>
 
 namespace brivel::test {
 
-// Run by hand without a desktop, the real tests skip; inside test.sh's
+// Run by hand without a desktop, the real tests skip; inside the desktop
 // session a missing server is a fault.
 #define BRIVEL_REQUIRE(condition, what)                                                            \
     do {                                                                                           \
@@ -31,7 +27,6 @@ namespace brivel::test {
             QSKIP(what " missing: run under scripts/desktop-session.sh (./test.sh does)");         \
         }                                                                                          \
     } while (false)
-
 #define BRIVEL_REQUIRE_DISPLAY()                                                                   \
     BRIVEL_REQUIRE(QGuiApplication::platformName() == QLatin1String("xcb"), "X display")
 #define BRIVEL_REQUIRE_SOUND()                                                                     \
@@ -63,29 +58,27 @@ public:
 };
 
 // Records the default sink's monitor with parec and tells when it was loud,
-// on the clock of now().
+// in milliseconds on the clock of now().
 class SinkRecorder {
 public:
     static constexpr int Rate = 44100;
 
-    SinkRecorder() { m_clock.start(); }
     ~SinkRecorder()
     {
         m_parec.kill();
         m_parec.waitForFinished(2000);
     }
-
     // True once samples flow. An idle null sink renders up to two seconds
     // ahead; its first samples to a new recorder mark the switch to short
     // blocks, after which what plays is recorded as it plays.
     bool start()
     {
+        m_clock.start();
         QObject::connect(&m_parec, &QProcess::readyReadStandardOutput, [this] {
             m_data += m_parec.readAllStandardOutput();
-            const double now = double(m_clock.nsecsElapsed()) / 1e6;
-            // A sample reaches us after it sounded, never before: the earliest
+            // A sample arrives after it sounded, never before: the earliest
             // arrival bounds the instant of the first sample best.
-            m_t0 = std::min(m_t0, now - double(m_data.size() / 2) * 1000.0 / Rate);
+            m_t0 = std::min(m_t0, now() - double(m_data.size() / 2) * 1000.0 / Rate);
         });
         m_parec.start(QStringLiteral("parec"),
                       {QStringLiteral("--device=@DEFAULT_MONITOR@"), QStringLiteral("--raw"),
@@ -94,33 +87,30 @@ public:
         return m_parec.waitForStarted(5000)
                && QTest::qWaitFor([this] { return m_data.size() > Rate / 5; }, 10000);
     }
-
     double now() const { return double(m_clock.nsecsElapsed()) / 1e6; }
-    // Recorded up to this instant.
-    double end() const { return m_t0 + double(m_data.size() / 2) * 1000.0 / Rate; }
     // Waits, running events, until the recording reaches instant t.
-    bool waitUntil(double t, int timeoutMs = 15000)
+    bool waitUntil(double t)
     {
-        return QTest::qWaitFor([this, t] { return end() >= t; }, timeoutMs);
+        return QTest::qWaitFor([this, t] { return at(m_data.size() / 2) >= t; }, 15000);
     }
     // First and last instants in [from, to) louder than a faint hiss; NaN if none.
     double firstLoud(double from, double to) const { return scan(from, to, true); }
     double lastLoud(double from, double to) const { return scan(from, to, false); }
 
 private:
+    double at(qsizetype sample) const { return m_t0 + double(sample) * 1000.0 / Rate; }
     double scan(double from, double to, bool first) const
     {
         const auto *samples = reinterpret_cast<const qint16 *>(m_data.constData());
-        const qsizetype count = m_data.size() / 2;
-        const auto index = [this, count](double t) {
+        const auto index = [this](double t) {
             return std::clamp<qsizetype>(qsizetype(std::ceil((t - m_t0) * Rate / 1000.0)), 0,
-                                         count);
+                                         m_data.size() / 2);
         };
         const qsizetype lo = index(from), hi = index(to);
         for (qsizetype k = 0; k < hi - lo; ++k) {
             const qsizetype i = first ? lo + k : hi - 1 - k;
             if (std::abs(samples[i]) > 2000)
-                return m_t0 + double(i) * 1000.0 / Rate;
+                return at(i);
         }
         return std::numeric_limits<double>::quiet_NaN();
     }
