@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Choosing the alarm: the Options menu and the sound picker, driven by clicks
 // over a folder of fixture files and the real settings store (test mode).
+// Unreadable folders and stores are the platform fault tests' business.
 #include "platform/LinuxPlatform.h"
 #include "sound/PickerLists.h"
 #include "sound/frmSoundPkr.h"
@@ -30,17 +31,10 @@ public:
     int waveOutDeviceCount() override { return 1; }
     void preloadWave(const QString &) override {}
     void playWave(const QString &, bool) override {}
-    void beep() override { ++beeps; }
+    void beep() override {}
     QString folder;
     QStringList messages;
-    int beeps = 0;
 };
-
-QString storeFolder()
-{
-    const QSettings store(QSettings::IniFormat, QSettings::UserScope, "Brivel", "Brivel");
-    return QFileInfo(store.fileName()).path();
-}
 
 // Clicks the item whose name or path is key; twice makes it a double click.
 void clickItem(QAbstractItemView *view, const QString &key, bool twice = false)
@@ -95,15 +89,12 @@ private slots:
         for (const QString &name : kFixtures + QStringList{"sub/" + kOdd})
             QFile(at(name)).open(QIODevice::WriteOnly);
         m_platform.messages.clear();
-        m_platform.beeps = 0;
         restart();
     }
     void cleanup()
     {
         Forms::unloadAll();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        if (QFileInfo(storeFolder()).isFile() && QFile::remove(storeFolder())) // left unwritable
-            QDir().mkpath(storeFolder());
     }
 
     // The phone stays chosen over a restart, stored as its path; mute does not.
@@ -212,20 +203,6 @@ private slots:
             QCOMPARE(p.bxFiles->Path(), p.bxDirectories->Path());
             restart();
         }
-    }
-
-    // A folder deleted since it was listed beeps and stays put; a store that
-    // cannot be written still lets the choice apply.
-    void fileFaults()
-    {
-        frmSoundPkr &p = open();
-        QDir(at("sub")).removeRecursively();
-        clickItem(p.bxDirectories, at("sub"), true);
-        QVERIFY(p.bxDirectories->Path() == m_dir->path() && m_platform.beeps == 1);
-        QDir(storeFolder()).removeRecursively();
-        QFile(storeFolder()).open(QIODevice::WriteOnly); // a file where the folder belongs
-        clickItem(p.bxFiles, "c.Wav", true);
-        QVERIFY(Forms::Timer().isVisible() && Forms::Timer().m_WaveFile == at("c.Wav"));
     }
 };
 
