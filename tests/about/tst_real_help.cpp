@@ -110,20 +110,12 @@ private slots:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
-    void helpAndF1OpenViewerBesideActiveTimer_data()
+    // The viewer opens at the topic without taking the focus; the Help
+    // command's line is checked over the fake platform.
+    void f1OpensViewerBesideActiveTimer()
     {
-        QTest::addColumn<bool>("byF1");
-        QTest::newRow("Help command") << false;
-        QTest::newRow("F1 in the main window") << true;
-    }
-    void helpAndF1OpenViewerBesideActiveTimer()
-    {
-        QFETCH(bool, byF1);
         const QString main = mainWindow();
-        if (byF1)
-            QTest::keyClick(Forms::Timer().txtNumMin, Qt::Key_F1);
-        else
-            Forms::Timer().mnuHelpBrivelHelp->trigger();
+        QTest::keyClick(Forms::Timer().txtNumMin, Qt::Key_F1);
         // The new viewer, once its window is up and managed.
         QTRY_COMPARE(newViewers().size(), 1);
         const QString pid = newViewers().value(0);
@@ -135,7 +127,7 @@ private slots:
         QFile cmdline("/proc/" + pid + "/cmdline");
         QVERIFY(cmdline.open(QIODevice::ReadOnly));
         QCOMPARE(QString::fromLocal8Bit(cmdline.readAll()).section(QChar(0), 1, 1),
-                 (byF1 ? "-topic 1 " : "") + m_platform.helpFilePath());
+                 "-topic 1 " + m_platform.helpFilePath());
         QCOMPARE(activeWindow(), main);
     }
 
@@ -147,12 +139,11 @@ private slots:
             return output("xprop", {"-id", main, "_NET_WM_STATE"}).contains("_ABOVE");
         };
         QVERIFY(!above());
-        Forms::Timer().mnuAlwaysOnTop->trigger();
-        QTRY_VERIFY(above());
-        QCOMPARE(output("xdotool", {"getwindowgeometry", main}), place);
-        Forms::Timer().mnuAlwaysOnTop->trigger();
-        QTRY_VERIFY(!above());
-        QCOMPARE(output("xdotool", {"getwindowgeometry", main}), place);
+        for (const bool on : {true, false}) {
+            Forms::Timer().mnuAlwaysOnTop->trigger();
+            QTRY_COMPARE(above(), on);
+            QCOMPARE(output("xdotool", {"getwindowgeometry", main}), place);
+        }
     }
 
     // Owned by no window, never above, and never left minimized.
