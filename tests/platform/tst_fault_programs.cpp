@@ -44,11 +44,18 @@ QStringList recorded(const QString &path)
     return args;
 }
 
-void writeHive(const QString &hive, const QByteArray &entries)
+// A machine hive naming the tool at location 1 (as REG_SZ bytes) and a
+// folder at location 2.
+void writeHive(const QString &hive, const QString &tool, const QString &folder)
 {
     QFile file(hive);
     QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("REGEDIT4\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\" + entries + "\n");
+    file.write("REGEDIT4\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Shared Tools\\MSINFO]\n"
+               "\"PATH\"=hex(1):"
+               + tool.toUtf8().append('\0').toHex(',')
+               + "\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Shared Tools Location]\n"
+                 "\"MSINFO\"=\""
+               + QFile::encodeName(folder) + "\"\n");
 }
 
 } // namespace
@@ -58,12 +65,6 @@ class TestFaultPrograms : public QObject {
 
     std::unique_ptr<FaultPlatform> platform;
     std::unique_ptr<QTemporaryDir> place;
-
-    frmAbout &about()
-    {
-        Forms::Timer().mnuHelpAboutBrivel->trigger();
-        return *Forms::AboutIfLoaded();
-    }
 
 private slots:
     void init()
@@ -85,22 +86,8 @@ private slots:
         place.reset();
     }
 
-    // No viewer for the help command and F1, and a tool folder without the
-    // tool: each says so, and the windows stay.
-    void missingPrograms()
-    {
-        frmTimer &w = Forms::Timer();
-        w.mnuHelpBrivelHelp->trigger();
-        QTest::keyClick(&w, Qt::Key_F1);
-        writeHive(platform->hivePath, "Shared Tools Location]\n\"MSINFO\"=\""
-                                          + QFile::encodeName(place->path()) + "\"");
-        about().cmdSysInfo->click();
-        QCOMPARE(platform->messages, (QStringList{HelpNotOpened, HelpNotOpened, Unavailable}));
-        QVERIFY(w.isVisible() && Forms::AboutIfLoaded()->isVisible());
-    }
-
-    // Paths a shell would run a command from; MARK is a file only a shell
-    // would create.
+    // Paths a shell would run a command from (MARK is a file only a shell
+    // would create), for the help viewer and the system information tool.
     void hostilePath_data()
     {
         QTest::addColumn<QString>("name");
@@ -115,31 +102,32 @@ private slots:
         name.replace(QLatin1String("MARK"), marker);
         const QString record = place->filePath(QStringLiteral("args"));
 
-        // The help file reaches the viewer as one argument, exactly.
-        writeRecorder(platform->folder + QStringLiteral("/Winhlp32.exe"), record);
+        // Nothing installed: the help command, F1 and a tool that is at
+        // neither location each say so.
+        frmTimer &w = Forms::Timer();
         platform->helpFile = place->filePath(name + QStringLiteral(".hlp"));
-        Forms::Timer().mnuHelpBrivelHelp->trigger();
-        QCOMPARE(recorded(record), QStringList{platform->helpFile});
-        QTest::keyClick(&Forms::Timer(), Qt::Key_F1);
-        QCOMPARE(recorded(record), QStringList{QStringLiteral("-topic 1 ") + platform->helpFile});
-
-        // The tool named by such a path: the message while it is missing,
-        // then it runs, and only it.
         const QString tool = place->filePath(name);
-        const auto toolAt = [](const QString &path) {
-            QByteArray hex = path.toUtf8().append('\0').toHex(',');
-            return "Shared Tools\\MSINFO]\n\"PATH\"=hex(1):" + hex;
-        };
-        writeHive(platform->hivePath, toolAt(tool + QStringLiteral(".missing")));
-        frmAbout &box = about();
-        box.cmdSysInfo->click();
+        writeHive(platform->hivePath, tool + QStringLiteral(".missing"), place->path());
+        w.mnuHelpBrivelHelp->trigger();
+        QTest::keyClick(&w, Qt::Key_F1);
+        w.mnuHelpAboutBrivel->trigger();
+        frmAbout &about = *Forms::AboutIfLoaded();
+        about.cmdSysInfo->click();
+        QCOMPARE(platform->messages, (QStringList{HelpNotOpened, HelpNotOpened, Unavailable}));
+
+        // Installed, each gets the path as one piece, and only it runs.
+        writeRecorder(platform->folder + QStringLiteral("/Winhlp32.exe"), record);
+        w.mnuHelpBrivelHelp->trigger();
+        QCOMPARE(recorded(record), QStringList{platform->helpFile});
+        QTest::keyClick(&w, Qt::Key_F1);
+        QCOMPARE(recorded(record), QStringList{QStringLiteral("-topic 1 ") + platform->helpFile});
         QVERIFY(QDir().mkpath(QFileInfo(tool).absolutePath())); // the marker's slashes
         writeRecorder(tool, record);
-        writeHive(platform->hivePath, toolAt(tool));
-        box.cmdSysInfo->click();
+        writeHive(platform->hivePath, tool, place->path());
+        about.cmdSysInfo->click();
         QCOMPARE(recorded(record), QStringList());
-        QCOMPARE(platform->messages, QStringList{Unavailable});
-        QVERIFY(!QFileInfo::exists(marker));
+        QCOMPARE(platform->messages.size(), 3);
+        QVERIFY(!QFileInfo::exists(marker) && w.isVisible() && about.isVisible());
     }
 };
 
