@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-// The main window over the fake platform, loaded, shown and active, with
-// helpers that act as the user and the clock would.
+// The main window over the fake platform, loaded and shown, with helpers
+// that act as the user and the clock would.
 #pragma once
 
 #include "FakePlatform.h"
@@ -8,13 +8,8 @@
 #include "timer/Timer2.h"
 #include "timer/frmTimer.h"
 
-#include <QApplication>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QtTest>
-
-#include <functional>
+#include <QtWidgets>
 
 namespace brivel::test {
 
@@ -22,7 +17,6 @@ struct TimerRig {
     FakePlatform fake;
     frmTimer *w = nullptr;
 
-    // Loads the window; set up `fake` first through the callback.
     explicit TimerRig(const std::function<void(FakePlatform &)> &setup = {})
     {
         if (setup)
@@ -31,60 +25,38 @@ struct TimerRig {
         w = &Forms::Timer();
         w->show();
         w->activateWindow();
-        if (!QTest::qWaitForWindowActive(w))
-            qWarning("main window not active");
+        (void)QTest::qWaitForWindowActive(w);
     }
     ~TimerRig()
     {
         Forms::unloadAll();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
-
     void start(const QString &minutes)
     {
         w->txtNumMin->setText(minutes);
         w->cmdGo->click();
     }
-    // The clock moves on by one interval and the due tick is delivered.
+    // The clock moves on by one interval per tick and the due tick comes.
     void tick(int count = 1)
     {
-        for (int i = 0; i < count; ++i) {
+        for (int i = 0; i < count; ++i, w->Timer2->catchUp())
             fake.advance(TickIntervalMs);
-            w->Timer2->catchUp();
-        }
     }
-    QString focused() const
+    QString focused() const { return QApplication::focusWidget()->objectName(); }
+    // After an alarm the memo is bold red; a click makes it plain black.
+    bool memoIs(bool red) const
     {
-        QWidget *f = QApplication::focusWidget();
-        return f ? f->objectName() : QString();
+        return w->txtMemo->font().bold() == red
+               && w->txtMemo->palette().color(QPalette::Text) == QColor(red ? 255 : 0, 0, 0);
     }
-    bool memoHighlighted() const
-    {
-        return w->txtMemo->font().bold()
-               && w->txtMemo->palette().color(QPalette::Text) == QColor(255, 0, 0);
-    }
-    bool memoPlain() const
-    {
-        return !w->txtMemo->font().bold()
-               && w->txtMemo->palette().color(QPalette::Text) == QColor(0, 0, 0);
-    }
-    // Idle as the state table has it.
     bool idle() const
     {
         return !w->Timer2->Enabled() && w->cmdGo->isEnabled() && !w->cmdPause->isEnabled()
-               && !w->cmdReset->isEnabled()
-               && w->lblLabel1->text() == QLatin1String("Please type desired number of minutes:")
-               && w->windowTitle() == QLatin1String("Brivel");
+               && !w->cmdReset->isEnabled() && w->windowTitle() == QLatin1String("Brivel")
+               && w->lblLabel1->text() == QLatin1String("Please type desired number of minutes:");
     }
+    static QString hms(int secs) { return QTime(0, 0).addSecs(secs).toString("hh:mm:ss"); }
 };
-
-// "hh:mm:ss" of a number of seconds.
-inline QString hms(int secs)
-{
-    return QStringLiteral("%1:%2:%3")
-        .arg(secs / 3600, 2, 10, QLatin1Char('0'))
-        .arg(secs / 60 % 60, 2, 10, QLatin1Char('0'))
-        .arg(secs % 60, 2, 10, QLatin1Char('0'));
-}
 
 } // namespace brivel::test
