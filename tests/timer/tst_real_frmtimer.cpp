@@ -5,84 +5,40 @@
 #include "TimerRig.h"
 #include "platform/LinuxPlatform.h"
 
-#include <QAction>
-#include <QMenuBar>
-#include <QMoveEvent>
-#include <QProcess>
-#include <QRegularExpression>
-#include <QScreen>
-#include <QWindow>
-
 #include <xcb/xcb.h>
 
-#include <memory>
-
 using namespace brivel;
-using test::TimerRig;
 
 namespace {
 
-QString run(const QString &program, const QStringList &arguments)
+// An X property or xwininfo's report of the window of now (Qt makes a new
+// X window when the stacking changes).
+QString x11(QWindow *window, const QString &program, const QString &property = {})
 {
+    QStringList arguments{"-id", QString::number(window->winId()), property};
     QProcess process;
-    process.start(program, arguments);
+    process.start(program, property.isEmpty() ? arguments.mid(0, 2) : arguments);
     process.waitForFinished(10'000);
     return QString::fromLocal8Bit(process.readAllStandardOutput());
 }
 
-// The X window of now: Qt makes a new one when the stacking changes.
-QString xid(QWindow *window)
-{
-    return QString::number(window->winId());
-}
-
-// The frame on the X server: the client area as xwininfo has it, grown by
-// the extents the window manager reports; the client area alone while the
-// window is not framed.
+// The frame on the X server: the client area grown by the extents the
+// window manager reports.
 QRect serverFrame(QWindow *window)
 {
-    const QString info = run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), xid(window)});
-    const auto field = [&info](const char *name) {
-        const QRegularExpression re(QLatin1String(name) + QLatin1String(":\\s*(-?\\d+)"));
-        return re.match(info).captured(1).toInt();
-    };
-    QRect frame(field("Absolute upper-left X"), field("Absolute upper-left Y"), field("Width"),
-                field("Height"));
-    const QString extents = run(QStringLiteral("xprop"), {QStringLiteral("-id"), xid(window),
-                                                          QStringLiteral("_NET_FRAME_EXTENTS")});
-    const QStringList lrtb = extents.section(QLatin1Char('='), 1).split(QLatin1Char(','));
-    if (lrtb.size() == 4)
-        frame.adjust(-lrtb[0].trimmed().toInt(), -lrtb[2].trimmed().toInt(),
-                     lrtb[1].trimmed().toInt(), lrtb[3].trimmed().toInt());
-    return frame;
+    const QRegularExpressionMatch m =
+        QRegularExpression(
+            R"(Absolute upper-left X:\s*(-?\d+).*?Absolute upper-left Y:\s*(-?\d+).*?Width:\s*(\d+).*?Height:\s*(\d+))",
+            QRegularExpression::DotMatchesEverythingOption)
+            .match(x11(window, "xwininfo"));
+    const QRect frame(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt(),
+                      m.captured(4).toInt());
+    const QStringList e = x11(window, "xprop", "_NET_FRAME_EXTENTS").section('=', 1).split(',');
+    const auto n = [&e](int i) { return e.value(i).trimmed().toInt(); };
+    return frame.adjusted(-n(0), -n(2), n(1), n(3));
 }
 
-bool isAbove(QWindow *window)
-{
-    return run(QStringLiteral("xprop"),
-               {QStringLiteral("-id"), xid(window), QStringLiteral("_NET_WM_STATE")})
-        .contains(QLatin1String("_NET_WM_STATE_ABOVE"));
-}
-
-// Hides and shows the window as the sound picker does, with the window
-// manager held back until both are done: a busy window manager withdraws
-// the window only after it has been shown again.
-void hideAndShowAhead(QWidget &w)
-{
-    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    xcb_connection_t *c = x11 ? x11->connection() : nullptr;
-    if (c)
-        xcb_grab_server(c);
-    w.hide();
-    w.show();
-    if (c) {
-        xcb_ungrab_server(c);
-        xcb_flush(c);
-    }
-}
-
-// Where the window system last reported the window: once that is where Qt
-// asked for it, no move is under way.
+// The window system's last report of the window's place.
 class ReportedPlace : public QObject {
 public:
     QPoint at{-1, -1};
@@ -99,11 +55,7 @@ protected:
 // Stacking as the desktop does it; everything else faked.
 class StackingPlatform : public test::FakePlatform {
 public:
-    bool setTopMost(QWindow *window, bool topMost) override
-    {
-        FakePlatform::setTopMost(window, topMost);
-        return real.setTopMost(window, topMost);
-    }
+    bool setTopMost(QWindow *w, bool topMost) override { return real.setTopMost(w, topMost); }
     LinuxPlatform real;
 };
 
@@ -117,42 +69,25 @@ private slots:
         if (QGuiApplication::platformName() != QLatin1String("xcb"))
             QSKIP("needs an X server");
     }
-
-    // The Motif hints tell the window manager: minimize and close, no maximize.
-    void frameHints()
+    void cleanup()
     {
-        TimerRig rig;
-        QProcess xprop;
-        xprop.start(QStringLiteral("xprop"),
-                    {QStringLiteral("-id"), QString::number(rig.w->winId()),
-                     QStringLiteral("_MOTIF_WM_HINTS")});
-        if (!xprop.waitForFinished(10'000) || xprop.exitCode() != 0)
-            QSKIP("xprop is not available");
-        // "_MOTIF_WM_HINTS(_MOTIF_WM_HINTS) = flags, functions, decorations, ..."
-        const QString out = QString::fromLatin1(xprop.readAllStandardOutput());
-        const QStringList words = out.section(QLatin1Char('='), 1).split(QLatin1Char(','));
-        QVERIFY2(words.size() >= 3, qPrintable(out));
-        bool ok1 = false, ok2 = false;
-        const uint functions = words[1].trimmed().toUInt(&ok1, 16);
-        const uint decorations = words[2].trimmed().toUInt(&ok2, 16);
-        QVERIFY(ok1 && ok2);
-        QVERIFY(!(functions & 0x01));   // not "all"
-        QVERIFY(functions & 0x02);      // resize
-        QVERIFY(functions & 0x08);      // minimize
-        QVERIFY(!(functions & 0x10));   // maximize
-        QVERIFY(functions & 0x20);      // close
-        QVERIFY(decorations & 0x20);    // minimize button
-        QVERIFY(!(decorations & 0x40)); // maximize button
+        Forms::unloadAll();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
-    void sizeAndPlace()
+    // The window manager is told: resize, minimize and close, no maximize;
+    // a maximize it carries out all the same is taken back.
+    void frameAndSize()
     {
-        TimerRig rig;
+        test::TimerRig rig;
         frmTimer *w = rig.w;
-        QCOMPARE(w->centralWidget()->size(), QSize(224, 149));
+        const QStringList hints =
+            x11(w->windowHandle(), "xprop", "_MOTIF_WM_HINTS").section('=', 1).split(',');
+        QVERIFY2(hints.size() >= 3, qPrintable(hints.join(',')));
+        QCOMPARE(hints[1].trimmed().toUInt(nullptr, 16) & 0x3b, 0x2au); // functions
+        QCOMPARE(hints[2].trimmed().toUInt(nullptr, 16) & 0x60, 0x20u); // decorations
         const QRect screen = w->screen()->availableGeometry();
         QTRY_VERIFY((w->frameGeometry().center() - screen.center()).manhattanLength() <= 4);
-        // A maximize, even one the window manager carries out, is taken back.
         const QSize before = w->size();
         w->showMaximized();
         QTRY_VERIFY(!(w->windowState() & Qt::WindowMaximized));
@@ -160,19 +95,19 @@ private slots:
         QCOMPARE(w->centralWidget()->size(), QSize(224, 149));
     }
 
-    // The sound picker hides the main window and shows it at once: it comes
-    // back where it was first seen, centred, on top if it was.
     void comesBackInPlace_data()
     {
         QTest::addColumn<bool>("onTop");
         QTest::newRow("normal") << false;
         QTest::newRow("always on top") << true;
     }
+    // The sound picker hides the main window and shows it at once: it comes
+    // back where it was first seen, centred, on top if it was, also when the
+    // window manager withdraws it only after the show.
     void comesBackInPlace()
     {
         QFETCH(bool, onTop);
-        m_platform = std::make_unique<StackingPlatform>();
-        Forms::setPlatform(m_platform.get());
+        Forms::setPlatform(&m_platform);
         frmTimer &w = Forms::Timer();
         ReportedPlace reported;
         w.show();
@@ -180,47 +115,38 @@ private slots:
         window->installEventFilter(&reported);
         w.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&w));
-
-        // Framed, and settled where Qt put it: that is where it is first seen.
         QTRY_VERIFY(w.frameGeometry().size() != w.size());
         QTRY_COMPARE(reported.at, w.geometry().topLeft());
         QTRY_COMPARE(serverFrame(window), w.frameGeometry());
         const QRect shown = w.frameGeometry();
-        const QPoint offCentre = shown.center() - w.screen()->availableGeometry().center();
-        QVERIFY2(offCentre.manhattanLength() <= 1,
-                 qPrintable(QStringLiteral("%1, %2").arg(offCentre.x()).arg(offCentre.y())));
+        QVERIFY((shown.center() - w.screen()->availableGeometry().center()).manhattanLength() <= 1);
+        const auto above = [&] {
+            return x11(window, "xprop", "_NET_WM_STATE").contains("_NET_WM_STATE_ABOVE");
+        };
         if (onTop) {
             w.mnuAlwaysOnTop->trigger();
-            QTRY_VERIFY(isAbove(window));
+            QTRY_VERIFY(above());
         }
-
-        // The window manager withdraws and takes back the window each time,
-        // at its own pace or after the show.
-        for (int round = 0; round < 10; ++round) {
-            if (round % 2 == 0) {
-                w.hide();
-                w.show();
-            } else {
-                hideAndShowAhead(w);
+        auto *c = qGuiApp->nativeInterface<QNativeInterface::QX11Application>()->connection();
+        for (int round = 0; round < 6; ++round) {
+            if (round % 2) // the window manager held back until both are done
+                xcb_grab_server(c);
+            w.hide();
+            w.show();
+            if (round % 2) {
+                xcb_ungrab_server(c);
+                xcb_flush(c);
             }
             QTRY_COMPARE(serverFrame(window), shown);
             QTRY_COMPARE(window->frameGeometry(), shown);
             QCOMPARE(w.frameGeometry(), shown);
             if (onTop)
-                QTRY_VERIFY(isAbove(window));
+                QTRY_VERIFY(above());
         }
     }
 
-    // Also after a failed case: no window left for the next one.
-    void cleanup()
-    {
-        Forms::unloadAll();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        m_platform.reset();
-    }
-
 private:
-    std::unique_ptr<StackingPlatform> m_platform;
+    StackingPlatform m_platform;
 };
 
 QTEST_MAIN(TestRealTimer)
