@@ -40,10 +40,15 @@ struct TimerRig {
     // The clock moves on by one interval per tick and the due tick comes.
     void tick(int count = 1)
     {
-        for (int i = 0; i < count; ++i, w->Timer2->catchUp())
+        for (int i = 0; i < count; ++i) {
             fake.advance(TickIntervalMs);
+            w->Timer2->catchUp();
+        }
     }
-    QString focused() const { return QApplication::focusWidget()->objectName(); }
+    QString focused() const
+    {
+        return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : "-";
+    }
     // After an alarm the memo is bold red; a click makes it plain black.
     bool memoIs(bool red) const
     {
