@@ -46,12 +46,11 @@ private slots:
         QCOMPARE(rig.fake.messages.size(), bad ? 1 : 0);
         QCOMPARE(rig.fake.messages.value(0).contains("maximum allowable"), outcome == "max");
         QCOMPARE(rig.idle(), bad);
-        if (bad) { // an empty entry leaves the focus where it was; others are selected
-            QCOMPARE(rig.focused(), entry.isEmpty() ? "txtMemo" : "txtNumMin");
-            QCOMPARE(rig.w->txtNumMin->selectedText(), entry);
+        // A refused entry is selected for retyping, unless it is empty.
+        QCOMPARE(rig.focused(), !bad ? "cmdPause" : entry.isEmpty() ? "txtMemo" : "txtNumMin");
+        QCOMPARE(rig.w->txtNumMin->selectedText(), bad ? entry : "");
+        if (bad)
             return;
-        }
-        QCOMPARE(rig.focused(), QStringLiteral("cmdPause"));
         QCOMPARE(rig.fake.preloaded, QStringList{rig.w->m_WaveFile}); // ready before the alarm
         rig.tick();
         QCOMPARE(rig.w->txtNumMin->text(), outcome);
