@@ -32,6 +32,36 @@ private slots:
                  "&About Brivel");
     }
 
+    // No caption is clipped in the fonts the desktop gives, the longest
+    // countdown and "Resume" included.
+    void captionsFit()
+    {
+        TimerRig rig;
+        frmTimer *w = rig.w;
+        const QList<std::pair<QWidget *, QString>> texts{{w->lblLabel1, w->lblLabel1->text()},
+                                                         {w->lblMemo, w->lblMemo->text()},
+                                                         {w->cmdGo, "Start"},
+                                                         {w->cmdReset, "Reset"},
+                                                         {w->cmdPause, "Resume"},
+                                                         {w->cmdExit, "Exit"},
+                                                         {w->txtNumMin, "99:59:00"}};
+        for (const auto &[control, text] : texts) {
+            QRect room = control->contentsRect();
+            if (auto *button = qobject_cast<QPushButton *>(control)) {
+                QStyleOptionButton option;
+                option.initFrom(button);
+                room =
+                    button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
+            } else if (qobject_cast<QLineEdit *>(control)) {
+                room.adjust(3, 1, -3, -1); // the text box's margins and cursor
+            }
+            const QFontMetrics fm(control->font());
+            QVERIFY2(fm.horizontalAdvance(text) <= room.width()
+                         && fm.tightBoundingRect(text).height() <= room.height(),
+                     qPrintable(QFontInfo(control->font()).family() + ": " + text));
+        }
+    }
+
     // The stored alarm and the wave devices at load; the load stores nothing.
     void load_data()
     {
