@@ -1,9 +1,13 @@
 // SPDX-License-Identifier: MIT
 // A seeded random walk of user actions against a model of the main window:
 // its state (Idle, Running, Paused, Alarm) with buttons and captions, the
-// counters and the display, the alarm's sounds, the memo, Mute and the
-// stored alarm, compared after every step. BRIVEL_SOAK_SEED replays a walk.
+// counters and the display, the alarm's sounds, the memo, Mute, the sound
+// picker, the About dialog and the stored alarm, compared after every step.
+// BRIVEL_SOAK_SEED replays a walk; BRIVEL_SOAK_STEPS sets its length.
 #include "TimerRig.h"
+#include "about/frmAbout.h"
+#include "sound/PickerLists.h"
+#include "sound/frmSoundPkr.h"
 
 #include <random>
 
@@ -22,6 +26,8 @@ constexpr Entry Entries[] = {
     {"1", 60},  {" 1.5 ", 90}, {"60", 3600}, {"5999", 359940}, {"", -1},      {"abc", -1},
     {"-1", -1}, {"nan", -1},   {"1,5", -1},  {"5999.01", -2},  {"1e400", -2}};
 constexpr int Steps[] = {500, 500, 500, 250, 1000, 1517, 5000};
+// What the picker's folder holds; OK takes a name ending in "wav" only.
+constexpr const char *PickerFiles[] = {"ring.wav", "BELL.WAV", "notes.txt"};
 const QString Prompt = QStringLiteral("Please type desired number of minutes:");
 enum State { Idle, Running, Paused, Alarm };
 
@@ -29,6 +35,9 @@ struct Model {
     State state = Idle;
     int h = 0, m = 0, s = 0;
     bool onOff = false, hook = false, mute = false, red = false;
+    bool picker = false, mainHidden = false, about = false;
+    char phone = 'n';            // the mark: New Phone, Old Phone, or none ('-')
+    QString selected;            // the picker's file
     qint64 start = 0, ticks = 0; // the running schedule
     QString entry, caption = QStringLiteral("Brivel"), memo, wave, stored, played;
     int plays = 0, beeps = 0, messages = 0;
@@ -52,7 +61,12 @@ QString hms(int h, int m, int s)
 class Walk {
 public:
     Walk(quint64 seed, int devices)
-        : m_random(seed), m_rig([=](test::FakePlatform &f) { f.waveDevices = devices; })
+        : m_random(seed), m_rig([this, devices](test::FakePlatform &f) {
+              f.waveDevices = devices;
+              f.folder = m_dir.path();
+              for (const char *name : PickerFiles)
+                  QFile(m_dir.filePath(QLatin1String(name))).open(QIODevice::WriteOnly);
+          })
     {
         m_model.wave = m_rig.fake.folder + QStringLiteral("/Phonenew.wav");
     }
@@ -62,8 +76,21 @@ public:
     {
         frmTimer *w = m_rig.w;
         Model &m = m_model;
+        if (m.picker && (m.mainHidden || pick(3) == 0))
+            return pickerStep();
         const int roll = pick(100);
-        if (roll < 40) {
+        if (roll < 2 && !m.picker) {
+            w->mnuOptionsSoundPicker->trigger();
+            return m.picker = true, "Sound Picker";
+        }
+        if (roll < 4) {
+            if (frmAbout *about = Forms::AboutIfLoaded())
+                QTest::mouseClick(about->cmdOK, Qt::LeftButton);
+            else
+                w->mnuHelpAboutBrivel->trigger();
+            return (m.about = !m.about) ? "About" : "About OK";
+        }
+        if (roll < 40 || m.mainHidden) {
             const int ms = Steps[pick(std::size(Steps))];
             m_rig.fake.advance(ms);
             w->Timer2->catchUp();
@@ -116,6 +143,7 @@ public:
         if (roll < 86) {
             const bool newPhone = pick(2);
             (newPhone ? w->mnuNewPhone : w->mnuOldPhone)->trigger();
+            m.phone = newPhone ? 'n' : 'o';
             m.wave = m.stored = m_rig.fake.folder + (newPhone ? "/Phonenew.wav" : "/Phonerng.wav");
             return m.wave;
         }
@@ -145,18 +173,57 @@ public:
             hms(w->lngHours, w->lngMins, w->lngSecs), w->windowTitle(), w->txtNumMin->text(),
             w->txtMemo->text(), int(f.plays.size()), f.beeps,
             f.plays.isEmpty() ? QString() : f.plays.last().path, int(f.messages.size()),
-            w->m_WaveFile, f.stored("Current")});
+            w->m_WaveFile, f.stored("Current"), pickerShown(), w->isHidden(),
+            bool(Forms::AboutIfLoaded())});
         const bool counting = m.state == Running || m.state == Paused;
-        const bool newPhone = m.wave.endsWith(QLatin1String("/Phonenew.wav"));
         const QString want = row({m.state == Idle || m.state == Alarm, counting, counting,
             m.state == Paused, m.state == Running || m.state == Alarm, m.state == Idle, m.red,
-            m.mute, newPhone, !newPhone, hms(m.h, m.m, m.s), m.caption, m.entry, m.memo, m.plays,
-            m.beeps, m.played, m.messages, m.wave, m.stored});
+            m.mute, m.phone == 'n', m.phone == 'o', hms(m.h, m.m, m.s), m.caption, m.entry,
+            m.memo, m.plays, m.beeps, m.played, m.messages, m.wave, m.stored, m.picker,
+            m.mainHidden, m.about});
         // clang-format on
         return seen == want ? QString() : QStringLiteral("got  %1\nwant %2").arg(seen, want);
     }
 
 private:
+    static bool pickerShown()
+    {
+        const frmSoundPkr *p = Forms::SoundPkrIfLoaded();
+        return p && p->isVisible();
+    }
+
+    // A file clicked, OK or Cancel in the shown picker.
+    QString pickerStep()
+    {
+        frmSoundPkr *p = Forms::SoundPkrIfLoaded();
+        Model &m = m_model;
+        if (!p)
+            return "<no picker>";
+        const int roll = pick(3);
+        if (roll == 0) {
+            const QString name = QLatin1String(PickerFiles[pick(std::size(PickerFiles))]);
+            const QList<QListWidgetItem *> found = p->bxFiles->findItems(name, Qt::MatchExactly);
+            if (found.isEmpty())
+                return "<" + name + " not listed>";
+            const QPoint at = p->bxFiles->visualItemRect(found.first()).center();
+            QTest::mouseClick(p->bxFiles->viewport(), Qt::LeftButton, {}, at);
+            return m.selected = name, "pick " + name;
+        }
+        if (roll == 1) {
+            // Cancel unloads the picker: the next one starts without a file.
+            QTest::mouseClick(p->cmdCancel, Qt::LeftButton);
+            m.picker = m.mainHidden = false, m.selected.clear();
+            return "picker Cancel";
+        }
+        QTest::mouseClick(p->cmdOK, Qt::LeftButton);
+        m.mainHidden = true;
+        if (!m.selected.toLower().endsWith(QLatin1String("wav")))
+            return ++m.messages, "picker OK: a message";
+        m.wave = m.stored = m_dir.filePath(m.selected);
+        m.phone = '-', m.mute = false, m.picker = m.mainHidden = false;
+        return "picker OK";
+    }
+
     int pick(int count) { return int(m_random() % quint64(count)); }
     static bool click(QPushButton *button) // whether it was enabled
     {
@@ -192,6 +259,7 @@ private:
     }
 
     std::mt19937_64 m_random;
+    QTemporaryDir m_dir; // the program folder, as the picker lists it
     test::TimerRig m_rig;
     Model m_model;
 };
@@ -202,17 +270,28 @@ class TestSoak : public QObject {
     Q_OBJECT
 private slots:
     // The entries are written for a point as the decimal separator.
-    void initTestCase() { QLocale::setDefault(QLocale::c()); }
+    void initTestCase()
+    {
+        QLocale::setDefault(QLocale::c());
+        // The offscreen desktop cannot raise the picker, which is not the walk's concern.
+        static const QtMessageHandler previous = qInstallMessageHandler(
+            [](QtMsgType type, const QMessageLogContext &context, const QString &text) {
+                if (!text.contains(QLatin1String("does not support raise()")))
+                    previous(type, context, text);
+            });
+    }
 
     void randomWalk()
     {
+        bool stepsOk = false;
+        const int steps = qEnvironmentVariable("BRIVEL_SOAK_STEPS").toInt(&stepsOk);
         for (int devices : {1, 0}) {
             bool ok = false;
             quint64 seed = qEnvironmentVariable("BRIVEL_SOAK_SEED").toULongLong(&ok);
             seed = ok ? seed : 20240607 + devices;
             Walk walk(seed, devices);
             QStringList last;
-            for (int n = 1; n <= 10'000; ++n) {
+            for (int n = 1; n <= (stepsOk ? steps : 100'000) / 2; ++n) {
                 last << QString::number(n) + ": " + walk.step();
                 if (last.size() > 12)
                     last.removeFirst();
