@@ -10,6 +10,10 @@
 
 namespace brivel {
 
+// Slack on top of a sound's own length before it is given up for lost: the
+// engine ends the sound then, and a caller waiting for it stops waiting.
+inline constexpr qint64 SoundEndSlackMs = 5000;
+
 // What a caller learns about one play: whether it started, and when it ended.
 struct SoundJob {
     std::mutex mutex;

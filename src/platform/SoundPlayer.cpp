@@ -14,8 +14,6 @@ namespace {
 
 // How long a caller waits for the sound thread to take a job or a count.
 constexpr std::chrono::milliseconds StartTimeout{5000};
-// Slack on top of a sound's own length before a waiting caller gives up.
-constexpr qint64 EndSlackMs = 5000;
 
 } // namespace
 
@@ -167,7 +165,7 @@ void SoundPlayer::play(const QString &path, bool wait)
             m_beep();
         return;
     }
-    job->changed.wait_for(lock, std::chrono::milliseconds(job->durationMs + EndSlackMs),
+    job->changed.wait_for(lock, std::chrono::milliseconds(job->durationMs + SoundEndSlackMs),
                           [&job] { return job->finished; });
 }
 

@@ -19,8 +19,6 @@ namespace brivel {
 
 namespace {
 
-// Slack on top of a sound's own length before it is given up for lost.
-constexpr qint64 EndSlackMs = 5000;
 // Silence after the samples beyond the server's buffer, so the last samples
 // are heard before the stream closes.
 constexpr qint64 TailMs = 50;
@@ -83,7 +81,7 @@ public:
         Voice *v = voice.get();
         v->guard.setSingleShot(true);
         connect(&v->guard, &QTimer::timeout, this, [this, v] { finish(v); });
-        v->guard.start(int(std::min<qint64>(duration + EndSlackMs, INT_MAX)));
+        v->guard.start(int(std::min<qint64>(duration + SoundEndSlackMs, INT_MAX)));
         m_playing.push_back(std::move(voice));
         job->start(true, duration);
     }
