@@ -8,6 +8,7 @@
 #include "platform/MachineHive.h"
 #include "timer/Forms.h"
 
+#include <QApplication>
 #include <QProcess>
 #include <QSettings>
 #include <QStandardPaths>
@@ -82,6 +83,17 @@ inline void privateHome(QTemporaryDir &home)
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path() + QStringLiteral("/config")));
     qputenv("XDG_RUNTIME_DIR", QFile::encodeName(home.path()));
 }
+
+// The main of a fault test: its own HOME, then the widgets.
+#define BRIVEL_FAULT_MAIN(TestClass)                                                               \
+    int main(int argc, char *argv[])                                                               \
+    {                                                                                              \
+        QTemporaryDir home;                                                                        \
+        test::privateHome(home);                                                                   \
+        QApplication app(argc, argv);                                                              \
+        TestClass test;                                                                            \
+        return QTest::qExec(&test, argc, argv);                                                    \
+    }
 
 // Permissions do not hold for root: runs the current case again in a child
 // process as "nobody" (whose main sets up its own HOME); true if it passed.

@@ -4,6 +4,7 @@
 
 #include "platform/LinuxPlatform.h"
 
+#include <QApplication>
 #include <QAudioDevice>
 #include <QElapsedTimer>
 #include <QMediaDevices>
@@ -44,6 +45,17 @@ inline void prepareRealTest(QTemporaryDir &home)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QStandardPaths::setTestModeEnabled(true);
 }
+
+// The main of a real-desktop test: its own HOME, then the widgets.
+#define BRIVEL_REAL_MAIN(TestClass)                                                                \
+    int main(int argc, char *argv[])                                                               \
+    {                                                                                              \
+        QTemporaryDir home;                                                                        \
+        test::prepareRealTest(home);                                                               \
+        QApplication app(argc, argv);                                                              \
+        TestClass test;                                                                            \
+        return QTest::qExec(&test, argc, argv);                                                    \
+    }
 
 // The real platform with the program folder of the build, beeps counted.
 class RealPlatform : public LinuxPlatform {

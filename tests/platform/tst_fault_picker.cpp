@@ -156,13 +156,6 @@ private slots:
     }
 };
 
-int main(int argc, char *argv[])
-{
-    QTemporaryDir home;
-    test::privateHome(home);
-    QApplication app(argc, argv);
-    TestFaultPicker test;
-    return QTest::qExec(&test, argc, argv);
-}
+BRIVEL_FAULT_MAIN(TestFaultPicker)
 
 #include "tst_fault_picker.moc"

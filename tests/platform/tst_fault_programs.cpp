@@ -131,13 +131,6 @@ private slots:
     }
 };
 
-int main(int argc, char *argv[])
-{
-    QTemporaryDir home;
-    test::privateHome(home);
-    QApplication app(argc, argv);
-    TestFaultPrograms test;
-    return QTest::qExec(&test, argc, argv);
-}
+BRIVEL_FAULT_MAIN(TestFaultPrograms)
 
 #include "tst_fault_programs.moc"

@@ -111,13 +111,6 @@ private slots:
     }
 };
 
-int main(int argc, char *argv[])
-{
-    QTemporaryDir home;
-    test::privateHome(home);
-    QApplication app(argc, argv);
-    TestFaultSettings test;
-    return QTest::qExec(&test, argc, argv);
-}
+BRIVEL_FAULT_MAIN(TestFaultSettings)
 
 #include "tst_fault_settings.moc"

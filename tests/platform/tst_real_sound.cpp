@@ -140,13 +140,6 @@ private slots:
     }
 };
 
-int main(int argc, char *argv[])
-{
-    QTemporaryDir home;
-    test::prepareRealTest(home);
-    QApplication app(argc, argv);
-    TestRealSound test;
-    return QTest::qExec(&test, argc, argv);
-}
+BRIVEL_REAL_MAIN(TestRealSound)
 
 #include "tst_real_sound.moc"

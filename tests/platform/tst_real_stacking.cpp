@@ -86,13 +86,6 @@ private slots:
     }
 };
 
-int main(int argc, char *argv[])
-{
-    QTemporaryDir home;
-    test::prepareRealTest(home);
-    QApplication app(argc, argv);
-    TestRealStacking test;
-    return QTest::qExec(&test, argc, argv);
-}
+BRIVEL_REAL_MAIN(TestRealStacking)
 
 #include "tst_real_stacking.moc"
