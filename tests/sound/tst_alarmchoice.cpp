@@ -1,70 +1,44 @@
 // SPDX-License-Identifier: MIT
 // Choosing the alarm: the Options menu and the sound picker, driven by clicks
-// over a folder of fixture files and the real settings store (test mode).
-// Unreadable folders and stores are the platform fault tests' business.
-#include "platform/LinuxPlatform.h"
+// over a folder of files and the real settings store, folders that are gone
+// or cannot be read included.
+#include "TestRig.h"
 #include "sound/PickerLists.h"
 #include "sound/frmSoundPkr.h"
-#include "timer/Forms.h"
-#include "timer/frmTimer.h"
-
-#include <QAction>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QSettings>
-#include <QStorageInfo>
-#include <QTemporaryDir>
-#include <QtTest>
 
 using namespace brivel;
 
 namespace {
-const QString kApp = "Brivel", kSection = "Settings\\WaveFile";
-const QStringList kFixtures = {"a.wav", "B.WAV", "c.Wav", "d.wave", "e.mp3", "mywav"};
-const QString kOdd = "it's \"my\" grüße\nsong.wav";
-
-// The real store; message boxes, sounds and the program folder are the test's.
-class StorePlatform : public LinuxPlatform {
-public:
-    QString programFolder() override { return folder; }
-    void messageBox(const QString &text) override { messages.append(text); }
-    int waveOutDeviceCount() override { return 1; }
-    void preloadWave(const QString &) override {}
-    void playWave(const QString &, bool) override {}
-    void beep() override {}
-    QString folder;
-    QStringList messages;
-};
+const QStringList Fixtures = {"a.wav", "B.WAV", "d.wave", "e.mp3", "mywav"};
+const QString Odd = "it's \"my\" grüße\nsong.wav";
 
 // Clicks the item whose name or path is key; twice makes it a double click.
-void clickItem(QAbstractItemView *view, const QString &key, bool twice = false)
+bool clickItem(QAbstractItemView *view, const QString &key, bool twice = false)
 {
     const QModelIndexList rows = view->model()->match(view->model()->index(0, 0), Qt::UserRole, key,
                                                       1, Qt::MatchExactly | Qt::MatchRecursive);
-    QVERIFY2(!rows.isEmpty(), qPrintable(key));
+    if (rows.isEmpty())
+        return false;
     view->scrollTo(rows.first());
     const QPoint pos = view->visualRect(rows.first()).center();
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, pos);
     if (twice)
         QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, pos);
+    return true;
 }
 } // namespace
 
 class TestAlarmChoice : public QObject {
     Q_OBJECT
-    StorePlatform m_platform;
+    test::RecordingPlatform m_platform;
     std::unique_ptr<QTemporaryDir> m_dir;
 
     QString at(const QString &name) const { return m_platform.folder + '/' + name; }
-    QString stored(const char *key) { return m_platform.GetSetting(kApp, kSection, key, "-"); }
-    void store(const char *key, const QString &v)
-    {
-        m_platform.SaveSetting(kApp, kSection, key, v);
-    }
+    QString stored(const char *key) { return m_platform.GetSetting(test::App, test::Section, key, "-"); }
+    void store(const char *key, const QString &v) { m_platform.SaveSetting(test::App, test::Section, key, v); }
     frmTimer &restart()
     {
-        Forms::unloadAll();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        test::unloadWindows();
         Forms::Timer().show();
         return Forms::Timer();
     }
@@ -73,29 +47,29 @@ class TestAlarmChoice : public QObject {
         Forms::Timer().mnuOptionsSoundPicker->trigger();
         return *Forms::SoundPkrIfLoaded();
     }
+    // A folder with a wave file and a subfolder.
+    QString makeFolder(const QString &name)
+    {
+        QDir().mkpath(at(name + "/inner"));
+        test::writeFile(at(name + "/ring.wav"), {});
+        return at(name);
+    }
 
 private slots:
-    void initTestCase()
-    {
-        QStandardPaths::setTestModeEnabled(true);
-        Forms::setPlatform(&m_platform);
-    }
+    void initTestCase() { Forms::setPlatform(&m_platform); }
     void init()
     {
-        QSettings(QSettings::IniFormat, QSettings::UserScope, "Brivel", "Brivel").clear();
+        QFile::remove(QSettings(QSettings::IniFormat, QSettings::UserScope, "Brivel", "Brivel").fileName());
         m_dir = std::make_unique<QTemporaryDir>();
         m_platform.folder = m_dir->path();
-        QDir(m_dir->path()).mkpath("sub");
-        for (const QString &name : kFixtures + QStringList{"sub/" + kOdd})
-            QFile(at(name)).open(QIODevice::WriteOnly);
         m_platform.messages.clear();
+        m_platform.beeps = 0;
+        QDir(m_dir->path()).mkpath("sub");
+        for (const QString &name : Fixtures + QStringList{"sub/" + Odd})
+            test::writeFile(at(name), {});
         restart();
     }
-    void cleanup()
-    {
-        Forms::unloadAll();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
+    void cleanup() { test::unloadWindows(); }
 
     // The phone stays chosen over a restart, stored as its path; mute does not.
     void phoneChoiceSurvivesRestart()
@@ -116,95 +90,112 @@ private slots:
 
     // OK takes a name ending in "wav" in any case, clears both phones and
     // mute, and stores the picker's positions; anything else is a message.
-    void okTakesOnlyNamesEndingInWav_data()
-    {
-        QTest::addColumn<QString>("name");
-        for (const QString &name : kFixtures)
-            QTest::newRow(qPrintable(name)) << name;
-        QTest::newRow("nothing selected") << "";
-    }
     void okTakesOnlyNamesEndingInWav()
     {
-        QFETCH(QString, name);
-        const bool accepted = name.toLower().endsWith("wav");
-        frmTimer &main = Forms::Timer();
-        main.mnuOldPhone->trigger();
-        main.mnuOptionsMute->trigger();
-        frmSoundPkr &p = open();
-        QCOMPARE(p.bxDrives->Drive(), QStorageInfo(m_dir->path()).rootPath());
-        QVERIFY(p.bxDirectories->Path() == m_dir->path() && p.bxFiles->Path() == m_dir->path());
-        QCOMPARE(p.bxFiles->count(), kFixtures.size()); // not only wave files
-        if (!name.isEmpty())
-            clickItem(p.bxFiles, name);
-        QCOMPARE(p.txtCurrentPath->text(), at(name.isEmpty() ? "Phonerng.wav" : name));
-        QTest::mouseClick(p.cmdOK, Qt::LeftButton);
-        QVERIFY(main.isVisible() == accepted && p.isVisible() == !accepted);
-        QCOMPARE(main.m_WaveFile, at(accepted ? name : "Phonerng.wav"));
-        QCOMPARE(main.mnuOldPhone->isChecked() || main.mnuOptionsMute->isChecked(), !accepted);
-        QCOMPARE(stored("Current") + stored("Path"),
-                 accepted ? at(name) + at(name) : at("Phonerng.wav") + "-");
-        QCOMPARE(stored("Directory") + stored("Files"),
-                 accepted ? m_dir->path() + m_dir->path() : "--");
-        QCOMPARE(m_platform.messages,
-                 accepted ? QStringList() : QStringList{"The selected file is not a .wav file."});
+        for (const QString &name : Fixtures + QStringList{QString()}) {
+            init();
+            const bool accepted = name.toLower().endsWith("wav");
+            frmTimer &main = Forms::Timer();
+            main.mnuOldPhone->trigger();
+            main.mnuOptionsMute->trigger();
+            frmSoundPkr &p = open();
+            QCOMPARE(p.bxDrives->Drive(), QStorageInfo(m_dir->path()).rootPath());
+            QVERIFY(p.bxDirectories->Path() == m_dir->path() && p.bxFiles->Path() == m_dir->path());
+            QCOMPARE(p.bxFiles->count(), Fixtures.size()); // not only wave files
+            QVERIFY(name.isEmpty() || clickItem(p.bxFiles, name));
+            QCOMPARE(p.txtCurrentPath->text(), at(name.isEmpty() ? "Phonerng.wav" : name));
+            QTest::mouseClick(p.cmdOK, Qt::LeftButton);
+            QVERIFY(main.isVisible() == accepted && p.isVisible() == !accepted);
+            QCOMPARE(main.m_WaveFile, at(accepted ? name : "Phonerng.wav"));
+            QCOMPARE(main.mnuOldPhone->isChecked() || main.mnuOptionsMute->isChecked(), !accepted);
+            QCOMPARE(stored("Current") + stored("Path") + stored("Directory") + stored("Files"),
+                     accepted ? at(name) + at(name) + m_dir->path() + m_dir->path()
+                              : at("Phonerng.wav") + "---");
+            QCOMPARE(m_platform.messages,
+                     accepted ? QStringList() : QStringList{"The selected file is not a .wav file."});
+        }
     }
 
-    // After OK the picker keeps its lists; Cancel reloads them from the store.
-    void okKeepsTheListsCancelReloadsTheStore()
+    // After OK the picker keeps its lists; Cancel reloads them from the store;
+    // a double click is OK, whatever the name holds; Exit unloads the hidden
+    // picker; closing the picker from the desktop brings the main window back.
+    void okCancelDoubleClickAndExit()
     {
         frmSoundPkr *p = &open();
-        clickItem(p->bxDirectories, at("sub"), true);
+        QVERIFY(clickItem(p->bxDirectories, at("sub"), true));
         QCOMPARE(p->bxFiles->count(), 1);
-        clickItem(p->bxFiles, kOdd);
+        QVERIFY(clickItem(p->bxFiles, Odd));
         QTest::mouseClick(p->cmdOK, Qt::LeftButton);
         QCOMPARE(&open(), p);
-        QCOMPARE(p->bxFiles->FileName(), kOdd);
-        clickItem(p->bxDirectories, m_dir->path(), true);
+        QCOMPARE(p->bxFiles->FileName(), Odd);
+        QVERIFY(clickItem(p->bxDirectories, m_dir->path(), true));
         p->txtCurrentPath->setText("elsewhere");
         QTest::mouseClick(p->cmdCancel, Qt::LeftButton);
         QVERIFY(Forms::Timer().isVisible() && !Forms::SoundPkrIfLoaded());
         p = &open();
         QVERIFY(p->bxDirectories->Path() == at("sub") && p->bxFiles->Path() == at("sub"));
-        QCOMPARE(p->bxFiles->FileName(), QString());
-        QCOMPARE(p->txtCurrentPath->text(), at("sub/" + kOdd));
-    }
-
-    // A double click is OK, whatever the name holds; Exit unloads the hidden
-    // picker; closing the picker from the desktop brings the main window back.
-    void doubleClickExitAndClose()
-    {
-        QPointer<frmSoundPkr> p = &open();
-        clickItem(p->bxDirectories, at("sub"), true);
-        clickItem(p->bxFiles, kOdd, true);
+        QVERIFY(p->bxFiles->FileName().isEmpty() && p->txtCurrentPath->text() == at("sub/" + Odd));
+        QVERIFY(clickItem(p->bxFiles, Odd, true));
         QTest::mouseClick(Forms::Timer().cmdExit, Qt::LeftButton);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QVERIFY(!p && !Forms::SoundPkrIfLoaded() && !Forms::TimerIfLoaded());
-        QCOMPARE(restart().m_WaveFile, at("sub/" + kOdd));
-        QCOMPARE(open().txtCurrentPath->text(), at("sub/" + kOdd));
-        Forms::SoundPkrIfLoaded()->close();
+        QVERIFY(!Forms::SoundPkrIfLoaded() && !Forms::TimerIfLoaded());
+        QCOMPARE(restart().m_WaveFile, at("sub/" + Odd));
+        open().close();
         QVERIFY(Forms::Timer().isVisible() && !Forms::SoundPkrIfLoaded());
     }
 
-    // Stored positions that no longer exist fall back to the program folder.
+    // Stored positions that no longer exist fall back to the program folder;
+    // nothing is stored until OK.
     void brokenStoredPositionsFallBack()
     {
         // Drive (empty: the fixtures'), Directory, Files, and the folder the lists show.
-        const QList<QStringList> cases{{"", "gone", "gone", ""},
-                                       {"/no/such/volume", "sub", "sub", "sub"},
-                                       {"", "sub", "gone", "sub"},
-                                       {"", "a.wav", "a.wav", ""}};
-        for (const QStringList &c : cases) {
-            store("Drive", c[0].isEmpty() ? m_dir->path() : c[0]);
-            store("Directory", at(c[1]));
-            store("Files", at(c[2]));
+        for (const auto &[drive, dir, files, shown] : {std::tuple{"", "gone", "gone", ""},
+                                                       {"/no/such/volume", "sub", "sub", "sub"},
+                                                       {"", "sub", "gone", "sub"},
+                                                       {"", "a.wav", "a.wav", ""}}) {
+            store("Drive", *drive ? QString(drive) : m_dir->path());
+            store("Directory", at(dir));
+            store("Files", at(files));
+            const QByteArray before = test::fileBytes(QSettings(QSettings::IniFormat,
+                QSettings::UserScope, "Brivel", "Brivel").fileName());
             frmSoundPkr &p = open();
             QCOMPARE(p.bxDrives->Drive(), QStorageInfo(m_dir->path()).rootPath());
-            QCOMPARE(p.bxDirectories->Path(), c[3].isEmpty() ? m_dir->path() : at(c[3]));
+            QCOMPARE(p.bxDirectories->Path(), *shown ? at(shown) : m_dir->path());
             QCOMPARE(p.bxFiles->Path(), p.bxDirectories->Path());
+            QCOMPARE(test::fileBytes(QSettings(QSettings::IniFormat, QSettings::UserScope,
+                "Brivel", "Brivel").fileName()), before);
             restart();
         }
     }
+
+    // Folders that cannot be read, stored or opened in the list, or that go
+    // away while shown, are refused with a beep; the lists stay where they
+    // were, and a listed file is still chosen.
+    void foldersAtFault()
+    {
+        BRIVEL_AS_NOBODY();
+        const QString readable = makeFolder("readable"), locked = makeFolder("locked");
+        QVERIFY(QFile::setPermissions(locked, {}));
+        QVERIFY(QFile::setPermissions(readable + "/inner", {}));
+        store("Directory", locked);
+        store("Files", locked);
+        frmSoundPkr *p = &open();
+        QVERIFY(p->bxDirectories->Path() == m_dir->path() && p->bxFiles->Path() == m_dir->path());
+        QVERIFY(p->bxDirectories->setPath(readable));
+        QVERIFY(clickItem(p->bxDirectories, readable + "/inner", true));
+        QVERIFY(m_platform.beeps == 1 && p->bxFiles->Path() == readable);
+        const QString volume = makeFolder("volume"); // unmounted while shown
+        QVERIFY(p->bxDirectories->setPath(volume) && QDir(volume).removeRecursively());
+        QVERIFY(clickItem(p->bxDirectories, volume + "/inner", true));
+        p->bxDrives->addItem(at("gone-volume"));
+        const QString drive = p->bxDrives->Drive();
+        emit p->bxDrives->activated(p->bxDrives->count() - 1);
+        QVERIFY(m_platform.beeps == 3 && p->bxDrives->Drive() == drive);
+        QVERIFY(p->bxDirectories->Path() == volume && clickItem(p->bxFiles, "ring.wav"));
+        QTest::mouseClick(p->cmdOK, Qt::LeftButton);
+        QVERIFY(Forms::Timer().m_WaveFile == volume + "/ring.wav" && m_platform.messages.isEmpty());
+        QVERIFY(QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    }
 };
 
-QTEST_MAIN(TestAlarmChoice)
+BRIVEL_TEST_MAIN(TestAlarmChoice)
 #include "tst_alarmchoice.moc"

@@ -4,7 +4,7 @@
 // counters and the display, the alarm's sounds, the memo, Mute, the sound
 // picker, the About dialog and the stored alarm, compared after every step.
 // BRIVEL_SOAK_SEED replays a walk; BRIVEL_SOAK_STEPS sets its length.
-#include "TimerRig.h"
+#include "TestRig.h"
 #include "about/frmAbout.h"
 #include "sound/PickerLists.h"
 #include "sound/frmSoundPkr.h"
@@ -17,14 +17,10 @@ namespace {
 
 // What a user types, and the seconds it gives: -1 asks for minutes, -2 is
 // above the maximum.
-struct Entry {
-    const char *text;
-    int seconds;
-};
-constexpr Entry Entries[] = {
-    {"0", 0},   {"0.02", 1},   {"0.05", 3},  {"0.125", 8},     {"0.375", 22}, {"0.99", 59},
-    {"1", 60},  {" 1.5 ", 90}, {"60", 3600}, {"5999", 359940}, {"", -1},      {"abc", -1},
-    {"-1", -1}, {"nan", -1},   {"1,5", -1},  {"5999.01", -2},  {"1e400", -2}};
+struct Entry { const char *text; int seconds; };
+constexpr Entry Entries[] = {{"0", 0}, {"0.02", 1}, {"0.05", 3}, {"0.125", 8}, {"0.375", 22}, {"0.99", 59},
+    {"1", 60}, {" 1.5 ", 90}, {"60", 3600}, {"5999", 359940}, {"", -1}, {"abc", -1}, {"-1", -1},
+    {"nan", -1}, {"1,5", -1}, {"5999.01", -2}, {"1e400", -2}};
 constexpr int Steps[] = {500, 500, 500, 250, 1000, 1517, 5000};
 // What the picker's folder holds; OK takes a name ending in "wav" only.
 constexpr const char *PickerFiles[] = {"ring.wav", "BELL.WAV", "notes.txt"};
@@ -48,15 +44,9 @@ QString row(std::initializer_list<QVariant> parts)
     QStringList out;
     for (const QVariant &part : parts)
         out << part.toString();
-    return out.join(QStringLiteral(" | "));
+    return out.join(" | ");
 }
-QString hms(int h, int m, int s)
-{
-    return QStringLiteral("%1:%2:%3")
-        .arg(h, 2, 10, QLatin1Char('0'))
-        .arg(m, 2, 10, QLatin1Char('0'))
-        .arg(s, 2, 10, QLatin1Char('0'));
-}
+QString hms(int h, int m, int s) { return QString::asprintf("%02d:%02d:%02d", h, m, s); }
 
 class Walk {
 public:
@@ -307,5 +297,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestSoak)
+BRIVEL_TEST_MAIN(TestSoak)
 #include "tst_soak.moc"

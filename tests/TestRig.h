@@ -1,0 +1,232 @@
+// SPDX-License-Identifier: MIT
+// What every test shares: a fake platform, the real one with what the user
+// sees recorded, the main window driven as the user and the clock would, and
+// the tools that read the real desktop and the sound server's sink.
+#pragma once
+
+#include "platform/LinuxPlatform.h"
+#include "platform/MachineHive.h"
+#include "timer/Forms.h"
+#include "timer/Timer2.h"
+#include "timer/frmTimer.h"
+
+#include <QtTest>
+#include <QtWidgets>
+
+#include <functional>
+#include <grp.h>
+#include <memory>
+#include <stdexcept>
+#include <unistd.h>
+
+namespace brivel::test {
+
+inline const QString App = QStringLiteral("Brivel"), Section = QStringLiteral("Settings\\WaveFile");
+
+// A machine hive read from the file a test names, read again when it names another.
+struct HiveAt {
+    QString hivePath; // empty: none
+    MachineHive &hive()
+    {
+        if (!m_hive || m_hive->path() != hivePath)
+            m_hive = std::make_unique<MachineHive>(hivePath);
+        return *m_hive;
+    }
+    std::unique_ptr<MachineHive> m_hive;
+};
+
+// Records what Brivel asks of the operating system and answers from fields
+// a test sets. Nothing here blocks or touches the desktop.
+class FakePlatform : public Platform, public HiveAt {
+public:
+    QString GetSetting(const QString &a, const QString &s, const QString &k, const QString &d) override
+    {
+        return settings.value(a + '|' + s + '|' + k, d);
+    }
+    void SaveSetting(const QString &a, const QString &s, const QString &k, const QString &v) override
+    {
+        ++saves, settings.insert(a + '|' + s + '|' + k, v);
+    }
+    int waveOutDeviceCount() override { return waveDevices; }
+    void preloadWave(const QString &path) override { preloaded.append(path); }
+    void playWave(const QString &path, bool wait) override
+    {
+        playThrows ? throw std::runtime_error("no sound service") : plays.append({path, wait, now});
+    }
+    void beep() override { ++beeps; }
+    bool setTopMost(QWindow *w, bool topMost) override { return stackings.append({w, topMost}), topMostResult; }
+    void hideFromTaskbar(QWindow *window) override { offTaskbar.append(window); }
+    qint64 startProgram(const QString &line, int show) override { return starts.append({line, show}), startResult; }
+    bool fileExists(const QString &path) override { return existingFiles.contains(path); }
+    QString programFolder() override { return folder; }
+    QString helpFilePath() override { return helpFile; }
+    void messageBox(const QString &text) override
+    {
+        messages.append(text);
+        if (onMessageBox)
+            onMessageBox(text);
+    }
+    qint64 clockMs() override { return now; }
+    MachineHive &machineHive() override { return hive(); }
+    void advance(qint64 ms) { now += ms; }
+    QString stored(const QString &key) const { return settings.value(App + '|' + Section + '|' + key); }
+
+    // Answers.
+    int waveDevices = 1;
+    QString folder = "/opt/brivel", helpFile = "/opt/brivel/Brivel Help.hlp";
+    QStringList existingFiles;
+    bool topMostResult = true, playThrows = false;
+    qint64 startResult = 4242; // 0: the start fails
+    qint64 now = 1'000'000;
+    std::function<void(const QString &)> onMessageBox; // the user, while the box is up
+    // Records.
+    QHash<QString, QString> settings; // "Brivel|Settings\WaveFile|Current" -> value
+    int saves = 0, beeps = 0;
+    struct Play { QString path; bool wait; qint64 at; };
+    QList<Play> plays;
+    QStringList preloaded, messages;
+    struct Stack { QWindow *window; bool topMost; };
+    QList<Stack> stackings;
+    QList<QWindow *> offTaskbar;
+    struct Start { QString commandLine; int showWindow; };
+    QList<Start> starts;
+};
+
+// The real platform (store, sound, stacking, programs) with message boxes
+// and beeps recorded, and the program folder and machine hive of the test.
+class RecordingPlatform : public LinuxPlatform, public HiveAt {
+public:
+    QString programFolder() override { return folder; }
+    QString helpFilePath() override { return folder + QStringLiteral("/Brivel Help.hlp"); }
+    void messageBox(const QString &text) override
+    {
+        messages.append(text);
+        if (realBoxes)
+            LinuxPlatform::messageBox(text);
+    }
+    void beep() override { ++beeps, LinuxPlatform::beep(); }
+    MachineHive &machineHive() override { return hive(); }
+    QString folder = QStringLiteral(BRIVEL_PROGRAM_DIR);
+    QStringList messages;
+    int beeps = 0;
+    bool realBoxes = false; // shown on the desktop too
+};
+
+inline void unloadWindows()
+{
+    Forms::unloadAll();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+// The main window over a platform, loaded and shown.
+struct TimerRig {
+    FakePlatform fake;
+    frmTimer *w = nullptr;
+
+    explicit TimerRig(const std::function<void(FakePlatform &)> &setup = {},
+                      Platform *platform = nullptr)
+    {
+        if (setup)
+            setup(fake);
+        Forms::setPlatform(platform ? platform : &fake);
+        w = &Forms::Timer();
+        w->show();
+        w->activateWindow();
+        (void)QTest::qWaitForWindowActive(w);
+    }
+    ~TimerRig() { unloadWindows(); }
+    void start(const QString &minutes)
+    {
+        w->txtNumMin->setText(minutes);
+        w->cmdGo->click();
+    }
+    // The fake clock moves on by one interval per tick and the tick comes.
+    void tick(int count = 1)
+    {
+        for (int i = 0; i < count; ++i)
+            fake.advance(TickIntervalMs), w->Timer2->catchUp();
+    }
+    static QString focused()
+    {
+        return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : "-";
+    }
+    // After an alarm the memo is bold red; a click makes it plain black.
+    bool memoIs(bool red) const
+    {
+        return w->txtMemo->font().bold() == red
+               && w->txtMemo->palette().color(QPalette::Text) == QColor(red ? 255 : 0, 0, 0);
+    }
+    bool idle() const
+    {
+        return !w->Timer2->Enabled() && w->cmdGo->isEnabled() && !w->cmdPause->isEnabled()
+               && !w->cmdReset->isEnabled() && w->windowTitle() == QLatin1String("Brivel")
+               && w->lblLabel1->text() == QLatin1String("Please type desired number of minutes:");
+    }
+};
+
+inline QByteArray fileBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+inline bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// What a program prints, such as xprop about a window.
+inline QString output(const QString &program, const QStringList &arguments)
+{
+    QProcess p;
+    p.start(program, arguments);
+    p.waitForFinished(10000);
+    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+}
+inline QString xprop(WId window, const QString &property)
+{
+    return output(QStringLiteral("xprop"), {"-id", QString::number(window), property});
+}
+
+// Permissions do not hold for root: runs the current case again in a child
+// process as "nobody"; true if it passed there.
+inline bool passesAsNobody(QString *out)
+{
+    QString testCase = QLatin1String(QTest::currentTestFunction());
+    if (QTest::currentDataTag())
+        testCase += ':' + QLatin1String(QTest::currentDataTag());
+    QProcess child;
+    child.setProcessChannelMode(QProcess::MergedChannels);
+    child.setChildProcessModifier([] {
+        const gid_t nobody = 65534;
+        if (setgroups(1, &nobody) != 0 || setgid(nobody) != 0 || setuid(nobody) != 0)
+            _exit(99);
+    });
+    child.start(QCoreApplication::applicationFilePath(), {testCase});
+    const bool done = child.waitForFinished(60000);
+    *out = QString::fromLocal8Bit(child.readAll());
+    return done && child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0;
+}
+#define BRIVEL_AS_NOBODY()                                                                         \
+    if (geteuid() == 0) {                                                                          \
+        QString out;                                                                               \
+        QVERIFY2(brivel::test::passesAsNobody(&out), qPrintable(out));                             \
+        return;                                                                                    \
+    }
+
+// A test's main: a private HOME and settings store (also for a child run as
+// "nobody"), the offscreen platform where there is no display, then the test.
+#define BRIVEL_TEST_MAIN(TestClass)                                                                \
+    int main(int argc, char *argv[])                                                               \
+    {                                                                                              \
+        QTemporaryDir home;                                                                        \
+        qputenv("HOME", QFile::encodeName(home.path()));                                           \
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path() + "/config"));                    \
+        if (qEnvironmentVariableIsEmpty("DISPLAY"))                                                \
+            qputenv("QT_QPA_PLATFORM", "offscreen");                                               \
+        QApplication app(argc, argv);                                                              \
+        TestClass test;                                                                            \
+        return QTest::qExec(&test, argc, argv);                                                    \
+    }
+
+} // namespace brivel::test

@@ -1,0 +1,213 @@
+// SPDX-License-Identifier: MIT
+// The real platform: the settings store, also damaged, unwritable or locked,
+// under the main window; the machine hive; starting programs without a
+// shell; the message box; and sounds without the sound module.
+#include "TestRig.h"
+#include "platform/ProgramStarter.h"
+#include "platform/SoundPlayer.h"
+
+using namespace brivel;
+
+namespace {
+const QString NewPhone = BRIVEL_PROGRAM_DIR "/Phonenew.wav", OldPhone = BRIVEL_PROGRAM_DIR "/Phonerng.wav";
+const QByteArray V5 = "Windows Registry Editor Version 5.00\r\n\r\n";
+const QByteArray Key = "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Brivel]\r\n";
+} // namespace
+
+class TestPlatform : public QObject {
+    Q_OBJECT
+    const QString folder = qEnvironmentVariable("XDG_CONFIG_HOME") + "/Brivel";
+    const QString file = folder + "/Brivel.ini";
+
+private slots:
+    // One INI file per user in $XDG_CONFIG_HOME/Brivel, the section nested as
+    // groups; whatever a path holds comes back exactly.
+    void storeFormat()
+    {
+        LinuxPlatform platform;
+        QDir(folder).removeRecursively();
+        QCOMPARE(platform.GetSetting(test::App, test::Section, "Current", "d"), "d");
+        platform.SaveSetting(test::App, test::Section, "Current", "/opt/brivel/Phonerng.wav");
+        QCOMPARE(test::fileBytes(file), "[Settings]\nWaveFile\\Current=/opt/brivel/Phonerng.wav\n");
+        for (const char *value : {"/home/ann/Rings, old/bell.wav", "/a=b/;c/#d/[e]/\"f\"\\g.wav",
+                                     "/home/jürgen/Klänge/звонок ♪.wav", "/tmp/two\nlines.wav"}) {
+            platform.SaveSetting(test::App, test::Section, "Current", value);
+            QCOMPARE(platform.GetSetting(test::App, test::Section, "Current", "d"), value);
+        }
+    }
+
+    // A store Brivel cannot use: it starts with what can be read, a choice
+    // applies for the run without a hang, and the next start has it if it
+    // could be stored; a store that cannot be written keeps its old file.
+    void storeAtFault_data()
+    {
+        QTest::addColumn<QString>("obstacle");
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("startsWith");
+        const QByteArray old = "[Settings]\nWaveFile\\Current=" + OldPhone.toUtf8() + "\n";
+        QByteArray noise(4096, Qt::Uninitialized);
+        QRandomGenerator random(42);
+        for (char &c : noise)
+            c = char(random.bounded(256));
+        QTest::newRow("random bytes") << "file" << noise << NewPhone;
+        QTest::newRow("garbage") << "file" << QByteArray("}}{ not = [an ini\n\\\\\n=\n[[[]\n") << NewPhone;
+        QTest::newRow("unclosed section") << "file" << QByteArray("[Settings\nWaveFile\\Current=/x.wav\n") << NewPhone;
+        QTest::newRow("NUL bytes") << "file" << QByteArray("[Settings]\0\0\0WaveFile\\Current\0=\0", 33) << NewPhone;
+        QTest::newRow("bad variant") << "file" << QByteArray("[Settings]\nWaveFile\\Current=@Variant(\\0\\0\\0\\x7f)\n") << NewPhone;
+        QTest::newRow("UTF-16") << "file" << QByteArray("\xff\xfe[\0S\0]\0\n\0", 10) << NewPhone;
+        // An ini file has no end mark: a value cut short is a path like any other.
+        QTest::newRow("cut in the value") << "file" << old.chopped(9) << OldPhone.chopped(8);
+        QTest::newRow("huge") << "left" << QByteArray(2 << 20, 'x').prepend(old) << NewPhone;
+        QTest::newRow("file is a folder") << "file-folder" << QByteArray() << NewPhone;
+        QTest::newRow("folder is a file") << "folder-file" << QByteArray("mine") << NewPhone;
+        QTest::newRow("folder read-only") << "read-only" << old << OldPhone;
+        QTest::newRow("lock held") << "lock-held" << old << OldPhone;
+        QTest::newRow("lock is a folder") << "lock-folder" << old << OldPhone;
+    }
+    void storeAtFault()
+    {
+        QFETCH(QString, obstacle);
+        QFETCH(QByteArray, content);
+        QFETCH(QString, startsWith);
+        if (obstacle == "read-only")
+            BRIVEL_AS_NOBODY();
+        QDir(folder).removeRecursively();
+        QFile::remove(folder);
+        QVERIFY(QDir().mkpath(obstacle == "folder-file" ? QFileInfo(folder).path() : folder));
+        if (obstacle == "file-folder" || obstacle == "lock-folder")
+            QVERIFY(QDir().mkpath(obstacle == "file-folder" ? file : file + ".lock"));
+        if (!content.isNull())
+            QVERIFY(test::writeFile(obstacle == "folder-file" ? folder : file, content));
+        QLockFile lock(file + ".lock");
+        QVERIFY(obstacle != "lock-held" || lock.tryLock(0));
+        if (obstacle == "read-only")
+            QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
+        const QByteArray before = test::fileBytes(folder) + test::fileBytes(file);
+        test::RecordingPlatform platform;
+        test::TimerRig rig({}, &platform);
+        QCOMPARE(rig.w->m_WaveFile, startsWith);
+        const QString chosen = startsWith == OldPhone ? NewPhone : OldPhone;
+        QElapsedTimer clock;
+        clock.start();
+        (startsWith == OldPhone ? rig.w->mnuNewPhone : rig.w->mnuOldPhone)->trigger();
+        QVERIFY2(clock.elapsed() < 5000, "the choice waited on the store");
+        QVERIFY(rig.w->m_WaveFile == chosen && platform.messages.isEmpty());
+        if (obstacle != "file")
+            QCOMPARE(test::fileBytes(folder) + test::fileBytes(file), before);
+        test::unloadWindows();
+        QCOMPARE(Forms::Timer().m_WaveFile, obstacle == "file" ? chosen : startsWith);
+        test::unloadWindows();
+        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+
+    // The registry export format: what is read, and what is refused whole.
+    void machineHive()
+    {
+        QByteArray utf16("\xFF\xFE");
+        for (const QChar c : QString::fromUtf8(V5 + Key + "\"U\"=\"\xC3\xA9\"\r\n"))
+            utf16.append(char(c.unicode() & 0xFF)).append(char(c.unicode() >> 8));
+        const QList<std::tuple<QByteArray, QString, QByteArray>> read{
+            {utf16, "u", QByteArray("\xC3\xA9\0", 3)},
+            {V5 + Key + "\"B\"=hex:01,02,\\\r\n  03,ff\r\n", "b", "\x01\x02\x03\xff"},
+            {V5 + Key + "\"A\"=\"1\"\r\n[hkey_local_machine\\Software\\BRIVEL]\r\n\"a\"=\"2\"\r\n",
+             "A", QByteArray("2\0", 2)}};
+        for (const auto &[text, name, data] : read) {
+            const auto keys = MachineHive::parse(text);
+            QVERIFY(keys && keys->contains("software")); // parents exist too
+            QCOMPARE(keys->value("software\\brivel").values.value(MachineHive::fold(name)).data, data);
+        }
+        // Refused: two without the header, four key lines, then values under a key.
+        const QList<QByteArray> bad = QByteArray(
+            "#[HKEY_LOCAL_MACHINE\\A]#\"A\"=\"1\"#[HKEY_CURRENT_USER\\A]#[HKEY_LOCAL_MACHINE\\A\\\\B]#"
+            "[-HKEY_LOCAL_MACHINE\\A]#\"A\"=\"abc#\"A\"=\"a\\nb\"#\"A\"=\"a\" b#\"A\"=dword:000000001#"
+            "\"A\"=hex:123#\"A\"=hex(x):01#\"A\"=hex:01,\\#\"A\"=\"\xFF\"").split('#');
+        for (qsizetype i = 0; i < bad.size(); ++i)
+            QVERIFY2(!MachineHive::parse((i < 2 ? "" : i < 6 ? V5 : V5 + Key) + bad[i] + '\n'), bad[i]);
+        // The registry calls: a buffer too small gets nothing, a name ends at its NUL.
+        MachineHive hive(BRIVEL_TEST_DATA "/values.reg");
+        HKEY parent = 0, key = 0, none = 99;
+        QCOMPARE(hive.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "software\\brivel", 0, 0x2003F, &parent), ERROR_SUCCESS);
+        QCOMPARE(hive.RegOpenKeyExA(parent, "VALUES", 0, 0x2003F, &key), ERROR_SUCCESS);
+        QCOMPARE(hive.RegOpenKeyExA(parent, "Nothing", 0, 0x2003F, &none), ERROR_FILE_NOT_FOUND);
+        quint32 type = 0, size = 17;
+        unsigned char small[17] = {};
+        QCOMPARE(hive.RegQueryValueExA(key, QByteArray("Text\0x", 6), nullptr, &type, small, &size),
+                 ERROR_MORE_DATA);
+        QVERIFY(none == 0 && type == REG_SZ && size == 18 && small[0] == 0 && hive.openKeyCount() == 2);
+        QVERIFY(hive.RegCloseKey(key) == ERROR_SUCCESS && hive.RegCloseKey(parent) == ERROR_SUCCESS);
+        QVERIFY(hive.RegCloseKey(key) == ERROR_INVALID_HANDLE && hive.openKeyCount() == 0);
+        for (const char *path : {"", BRIVEL_TEST_DATA, BRIVEL_TEST_DATA "/malformed.reg"})
+            QCOMPARE(MachineHive(path).RegOpenKeyExA(HKEY_LOCAL_MACHINE, "", 0, 0x2003F, &none),
+                     ERROR_FILE_NOT_FOUND);
+    }
+
+    // Which program runs, with which one argument; nothing in the text can
+    // start anything else.
+    void startProgram()
+    {
+        QTemporaryDir root;
+        QDir::setCurrent(root.path()); // where a report, or an escaped "touch x", lands
+        QVERIFY(QDir().mkpath("program folder") && QDir().mkpath("bin"));
+        for (const char *name : {"program folder/tool", "program folder/my viewer", "bin/tool",
+                                 "bin/pathonly", "notes.txt"}) {
+            QVERIFY(test::writeFile(name, "#!/bin/sh\nprintf '%s|' \"$0\" \"$BRIVEL_SHOW_WINDOW\" "
+                                          "\"$@\" > out.part && mv out.part out\n"));
+            QFile::setPermissions(name, QFile::ReadOwner | QFile::WriteOwner
+                                            | (name[0] == 'n' ? QFile::Permissions() : QFile::ExeOwner));
+        }
+        qputenv("PATH", root.filePath("bin").toLocal8Bit() + ':' + qgetenv("PATH"));
+        const QString x = root.filePath("x"), folder = root.filePath("program folder"),
+                      hostile = "a; touch " + x + " $(touch " + x + ") \"a\" '`touch x`' | touch x\nx";
+        for (const auto &[line, ran, args] : QList<std::tuple<QString, QString, QString>>{
+                 {folder + "/my viewer", "program folder/my viewer", ""},
+                 {"tool /a  b.hlp ", "program folder/tool", "/a  b.hlp |"}, // folder before PATH
+                 {"pathonly", "bin/pathonly", ""}, {"tool " + hostile, "program folder/tool", hostile + "|"},
+                 {"", "", ""}, {"no-such-program x", "", ""}, {root.filePath("notes.txt"), "", ""},
+                 {folder + "/my viewer x", "", ""}}) {
+            const qint64 pid = startCommandLine(line, SW_SHOWNOACTIVATE, folder);
+            QCOMPARE(pid > 0, !ran.isEmpty());
+            if (pid > 0) {
+                QTRY_VERIFY(QFile::exists("out"));
+                QCOMPARE(QString::fromUtf8(test::fileBytes("out")), root.filePath(ran) + "|4|" + args);
+                QVERIFY(QFile::remove("out"));
+            }
+            QVERIFY(!QFile::exists(x));
+        }
+    }
+
+    // A modal box titled Brivel with OK only; CR LF breaks the line and the
+    // text is never taken as markup.
+    void messageBox()
+    {
+        LinuxPlatform platform;
+        QStringList seen;
+        QTimer::singleShot(0, this, [&seen] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                const bool plain = box->icon() == QMessageBox::NoIcon && box->buttons().size() == 1
+                                   && box->textFormat() == Qt::PlainText
+                                   && box->windowModality() == Qt::ApplicationModal;
+                seen << box->windowTitle() << box->text() << QVariant(plain).toString();
+                box->button(QMessageBox::Ok)->click();
+            }
+        });
+        platform.messageBox("Please type the <b>number</b>\r\nyou want.");
+        QCOMPARE(seen, (QStringList{"Brivel", "Please type the <b>number</b>\nyou want.", "true"}));
+    }
+
+    // A program folder that lost its sound module still runs: no device, and
+    // each sound, waited for or not, is one beep on the caller's thread.
+    void missingSoundModule()
+    {
+        int beeps = 0;
+        SoundPlayer player(BRIVEL_PROGRAM_DIR "/no-such-module.so", [&beeps] { ++beeps; });
+        QVERIFY(player.outputCount() == 0 && player.outputCount() == 0);
+        player.preload(NewPhone);
+        player.play(NewPhone, true);
+        QCOMPARE(beeps, 1);
+        player.play(NewPhone, false);
+        QTRY_COMPARE(beeps, 2);
+    }
+};
+
+BRIVEL_TEST_MAIN(TestPlatform)
+#include "tst_platform.moc"

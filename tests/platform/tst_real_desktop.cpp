@@ -1,0 +1,230 @@
+// SPDX-License-Identifier: MIT
+// Brivel on a real X server, window manager and sound server, one scenario
+// per capability: the stored alarm heard on time at the sink after a
+// restart, an alarm file that cannot be played, Always On Top as the window
+// manager keeps it, the help viewer started without the focus, and a refused
+// entry's message. The countdowns here take real time.
+#include "TestRig.h"
+
+#include <xcb/xcb.h>
+
+#include <cmath>
+#include <csignal>
+#include <limits>
+
+using namespace brivel;
+
+namespace {
+
+// Records the default sink's monitor with parec and tells when it was loud,
+// in milliseconds on the clock of now().
+class SinkRecorder {
+public:
+    static constexpr int Rate = 44100;
+    ~SinkRecorder() { m_parec.kill(), m_parec.waitForFinished(2000); }
+    // True once samples flow: an idle null sink renders ahead; its first
+    // samples to a new recorder mark the switch to short blocks.
+    bool start()
+    {
+        m_clock.start();
+        QObject::connect(&m_parec, &QProcess::readyReadStandardOutput, [this] {
+            m_data += m_parec.readAllStandardOutput();
+            // A sample arrives after it sounded, never before.
+            m_t0 = std::min(m_t0, now() - double(m_data.size() / 2) * 1000.0 / Rate);
+        });
+        m_parec.start("parec", {"--device=@DEFAULT_MONITOR@", "--raw", "--format=s16le", "--rate=44100",
+                                "--channels=1", "--latency-msec=10"});
+        return m_parec.waitForStarted(5000)
+               && QTest::qWaitFor([this] { return m_data.size() > Rate / 5; }, 10000);
+    }
+    double now() const { return double(m_clock.nsecsElapsed()) / 1e6; }
+    bool waitUntil(double t)
+    {
+        return QTest::qWaitFor([this, t] { return at(m_data.size() / 2) >= t; }, 15000);
+    }
+    // First or last instant in [from, to) louder than a faint hiss; NaN if none.
+    double loud(double from, double to, bool first = true) const
+    {
+        const auto *samples = reinterpret_cast<const qint16 *>(m_data.constData());
+        const auto index = [this](double t) {
+            return std::clamp<qsizetype>(qsizetype(std::ceil((t - m_t0) * Rate / 1000.0)), 0, m_data.size() / 2);
+        };
+        const qsizetype lo = index(from), hi = index(to);
+        for (qsizetype k = 0; k < hi - lo; ++k)
+            if (const qsizetype i = first ? lo + k : hi - 1 - k; std::abs(samples[i]) > 2000)
+                return at(i);
+        return std::numeric_limits<double>::quiet_NaN();
+    }
+
+private:
+    double at(qsizetype sample) const { return m_t0 + double(sample) * 1000.0 / Rate; }
+    QProcess m_parec;
+    QByteArray m_data;
+    QElapsedTimer m_clock;
+    double m_t0 = std::numeric_limits<double>::infinity();
+};
+
+QString activeWindow()
+{
+    return QString::number(test::output("xprop", {"-root", "_NET_ACTIVE_WINDOW"}).section('#', 1).toULongLong(nullptr, 16));
+}
+// The frame on the X server: the client area grown by the window manager's extents.
+QRect serverFrame(QWindow *window)
+{
+    const auto m = QRegularExpression(R"(X:\s*(-?\d+).*?Y:\s*(-?\d+).*?Width:\s*(\d+).*?Height:\s*(\d+))",
+                                      QRegularExpression::DotMatchesEverythingOption)
+                       .match(test::output("xwininfo", {"-id", QString::number(window->winId())}));
+    const QStringList e = test::xprop(window->winId(), "_NET_FRAME_EXTENTS").section('=', 1).split(',');
+    const auto n = [&e](int i) { return e.value(i).trimmed().toInt(); };
+    return QRect(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt(), m.captured(4).toInt())
+        .adjusted(-n(0), -n(2), n(1), n(3));
+}
+bool above(QWindow *window) { return test::xprop(window->winId(), "_NET_WM_STATE").contains("_ABOVE"); }
+
+} // namespace
+
+class TestRealDesktop : public QObject {
+    Q_OBJECT
+    test::RecordingPlatform platform;
+
+    frmTimer &shown()
+    {
+        Forms::setPlatform(&platform);
+        frmTimer &w = Forms::Timer();
+        w.show();
+        w.activateWindow();
+        [&] { QVERIFY(QTest::qWaitForWindowActive(&w)); }();
+        return w;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        if (QGuiApplication::platformName() != "xcb" || QStandardPaths::findExecutable("parec").isEmpty()) {
+            if (qEnvironmentVariableIsSet("BRIVEL_DESKTOP_SESSION"))
+                QFAIL("no X server or sound server in the desktop session");
+            QSKIP("needs the desktop of scripts/desktop-session.sh (./test.sh starts it)");
+        }
+    }
+    void cleanup() { test::unloadWindows(); }
+
+    // Old Phone chosen, Brivel started again: its ring starts on the alarm
+    // tick, 3.0 s after Start, and plays whole (bursts 0-1.2 and 1.8-3.0 s).
+    void storedAlarmHeardOnTime()
+    {
+        SinkRecorder sink;
+        QVERIFY(sink.start());
+        shown().mnuOldPhone->trigger();
+        QTest::mouseClick(Forms::Timer().cmdExit, Qt::LeftButton);
+        frmTimer &w = shown();
+        QVERIFY(w.blWav && w.mnuOldPhone->isChecked());
+        QTest::keyClicks(w.txtNumMin, "0.05");
+        const double start = sink.now();
+        QTest::mouseClick(w.cmdGo, Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(!w.Timer2->Enabled(), 10000);
+        QVERIFY(sink.waitUntil(start + 6500));
+        const double first = sink.loud(start, start + 6500), last = sink.loud(first, first + 3300, false);
+        QVERIFY2(std::abs(first - (start + 3000)) <= 100, qPrintable(QString::number(first - start)));
+        QVERIFY2(std::abs(last - (first + 3000)) <= 30, qPrintable(QString::number(last - first)));
+        QVERIFY(!std::isnan(sink.loud(first + 450, first + 550))); // not New Phone's gap
+        QCOMPARE(platform.beeps, 1); // the tick after the ring beeps
+    }
+
+    // What cannot be played beeps in its place; the tick never waits for it.
+    void unplayableAlarm()
+    {
+        QTemporaryDir dir;
+        const QString alarm = dir.filePath("alarm.wav");
+        for (const QByteArray &content : {QByteArray(), QByteArray("ring ring\n"), QByteArray("/")}) {
+            QVERIFY(content.isNull() || (content == "/" ? QDir().mkdir(alarm) : test::writeFile(alarm, content)));
+            platform.SaveSetting(test::App, test::Section, "Current", alarm);
+            platform.beeps = 0;
+            frmTimer &w = shown();
+            w.txtNumMin->setText("0.02");
+            w.cmdGo->click();
+            QElapsedTimer clock;
+            clock.start();
+            for (int tick = 0; tick < 4; ++tick)
+                w.Timer2_Timer();
+            QVERIFY2(clock.elapsed() < 200, qPrintable(QString::number(clock.elapsed())));
+            QTRY_COMPARE(platform.beeps, 2);
+            QVERIFY(w.cmdGo->isEnabled() && w.windowTitle() == "Brivel");
+            test::unloadWindows();
+            QFile::remove(alarm);
+        }
+    }
+
+    // Centred; on top and released without moving; hidden and shown as the
+    // sound picker does, also when the window manager sees both at once, it
+    // comes back where it was and stays on top.
+    void alwaysOnTop()
+    {
+        frmTimer &w = shown();
+        QWindow *window = w.windowHandle();
+        QTRY_COMPARE(serverFrame(window), w.frameGeometry());
+        const QRect place = w.frameGeometry();
+        QVERIFY((place.center() - w.screen()->availableGeometry().center()).manhattanLength() <= 1);
+        QVERIFY(!above(window));
+        w.mnuAlwaysOnTop->trigger();
+        QTRY_VERIFY(above(window));
+        QCOMPARE(serverFrame(window), place);
+        auto *c = qGuiApp->nativeInterface<QNativeInterface::QX11Application>()->connection();
+        for (bool grab : {false, true}) {
+            if (grab)
+                xcb_grab_server(c);
+            w.hide();
+            w.show();
+            if (grab)
+                xcb_ungrab_server(c), xcb_flush(c);
+            QTRY_COMPARE(serverFrame(window), place);
+            QTRY_VERIFY(above(window));
+        }
+        w.mnuAlwaysOnTop->trigger();
+        QTRY_VERIFY(!above(window));
+        QCOMPARE(serverFrame(window), place);
+    }
+
+    // F1 starts the viewer at the topic; the timer keeps the focus.
+    void helpViewerWithoutFocus()
+    {
+        frmTimer &w = shown();
+        const QString main = QString::number(w.winId());
+        QTRY_COMPARE_WITH_TIMEOUT(activeWindow(), main, 10000);
+        QTest::keyClick(w.txtNumMin, Qt::Key_F1);
+        QString viewer;
+        QTRY_VERIFY_WITH_TIMEOUT(!(viewer = test::output("xdotool", {"search", "--onlyvisible", "--name", "^Brivel Help$"})).isEmpty(), 15000);
+        const QString pid = test::output("xdotool", {"getwindowpid", viewer.section('\n', 0, 0)});
+        QTRY_VERIFY(test::xprop(viewer.section('\n', 0, 0).toULongLong(), "_NET_FRAME_EXTENTS").contains('='));
+        QCOMPARE(test::fileBytes("/proc/" + pid + "/cmdline").split('\0').value(1),
+                 "-topic 1 " + platform.helpFilePath());
+        QCOMPARE(activeWindow(), main);
+        ::kill(pid.toInt(), SIGTERM);
+    }
+
+    // A refused entry: its message box shows and takes the keyboard on the
+    // desktop, Enter closes it, and the entry is selected for retyping.
+    void refusedEntry()
+    {
+        frmTimer &w = shown();
+        platform.realBoxes = true;
+        QString text;
+        QElapsedTimer clock;
+        clock.start();
+        QTimer poll; // runs inside the box's own event loop
+        connect(&poll, &QTimer::timeout, this, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (box && ((box->isActiveWindow() && test::output("xwininfo", {"-id", QString::number(box->winId())})
+                                                      .contains("IsViewable")) || clock.elapsed() > 15000))
+                text = box->text(), QTest::keyClick(box, Qt::Key_Return);
+        });
+        poll.start(50);
+        w.txtNumMin->setText("abc");
+        QTest::mouseClick(w.cmdGo, Qt::LeftButton);
+        platform.realBoxes = false;
+        QVERIFY2(text.startsWith("Please type") && clock.elapsed() < 15000, qPrintable(text));
+        QCOMPARE(w.txtNumMin->selectedText(), "abc");
+    }
+};
+
+BRIVEL_TEST_MAIN(TestRealDesktop)
+#include "tst_real_desktop.moc"

@@ -1,0 +1,240 @@
+// SPDX-License-Identifier: MIT
+// The main window over the fake platform: what Start makes of an entry, the
+// keys, focus and clicks through a countdown, exit, what the user sees at
+// load, and Always On Top. States, buttons, captions, sounds and the ticks'
+// schedule step by step: tst_soak.
+#include "TestRig.h"
+#include "about/frmAbout.h"
+#include "sound/MSysSnd.h"
+#include "sound/frmSoundPkr.h"
+
+using namespace brivel;
+using test::TimerRig;
+
+class TestTimer : public QObject {
+    Q_OBJECT
+private slots:
+    void cleanup() { QLocale::setDefault(QLocale::c()); }
+
+    // The entry, then in C and in de_DE the first time shown or the message:
+    // "-" asks for minutes, "max" gives the maximum (seconds round half to even).
+    void start_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<QString>("outcome");
+        const char *rows[][3] = {
+            {"", "-", "-"}, {"abc", "-", "-"}, {"-1", "-", "-"}, {"nan", "-", "-"},
+            {"1e400", "max", "max"}, {"1,000", "-", "00:01:00"}, {"1.5", "00:01:30", "-"},
+            {"5999.01", "max", "-"}, {"5999,01", "-", "max"}, {"5999", "99:59:00", "99:59:00"},
+            {"0.125", "00:00:08", "-"}, {"0.375", "00:00:22", "-"}, {" 5 ", "00:05:00", "00:05:00"}};
+        for (const auto &r : rows)
+            for (int l : {1, 2})
+                QTest::addRow("%s \"%s\"", l == 1 ? "C" : "de", r[0]) << (l == 1 ? "C" : "de_DE")
+                                                                    << r[0] << r[l];
+    }
+    void start()
+    {
+        QFETCH(QString, entry);
+        QFETCH(QString, outcome);
+        QLocale::setDefault(QLocale(QTest::currentDataTag()[0] == 'C' ? "C" : "de_DE"));
+        TimerRig rig;
+        rig.w->txtMemo->setFocus();
+        rig.start(entry);
+        const bool bad = !outcome.contains(':');
+        QCOMPARE(rig.fake.messages.size(), bad ? 1 : 0);
+        QCOMPARE(rig.fake.messages.value(0).contains("maximum allowable"), outcome == "max");
+        QCOMPARE(rig.idle(), bad);
+        // A refused entry is selected for retyping, unless it is empty.
+        QCOMPARE(rig.focused(), !bad ? "cmdPause" : entry.isEmpty() ? "txtMemo" : "txtNumMin");
+        QCOMPARE(rig.w->txtNumMin->selectedText(), bad ? entry : "");
+        if (!bad) {
+            QCOMPARE(rig.fake.preloaded, QStringList{rig.w->m_WaveFile}); // ready before the alarm
+            rig.tick();
+            QCOMPARE(rig.w->txtNumMin->text(), outcome);
+        }
+    }
+
+    // Enter or keypad Enter presses the focused button, else Start while it
+    // is enabled.
+    void keys()
+    {
+        for (const auto &[focus, outcome] : {std::pair{"txtMemo", "started"}, {"txtNumMin", "running"},
+                                             {"cmdPause", "paused"}, {"cmdReset", "idle"}})
+            for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
+                TimerRig rig;
+                if (QLatin1String(outcome) != "started")
+                    rig.start("2");
+                rig.w->txtNumMin->setText("1");
+                rig.w->findChild<QWidget *>(focus)->setFocus();
+                QTest::keyClick(QApplication::focusWidget(), key);
+                QCOMPARE(rig.idle()                    ? "idle"
+                         : rig.w->paused()             ? "paused"
+                         : rig.w->lngTotalSecs == 60   ? "started"
+                                                       : "running",
+                         outcome);
+            }
+    }
+
+    // Focus through a countdown, on the window shown or hidden: the entry at
+    // the alarm, Start at the end; what was typed over the time is replaced.
+    void focusThroughCountdown()
+    {
+        for (bool hidden : {false, true}) {
+            TimerRig rig;
+            rig.start("0.05");
+            rig.tick(2);
+            QTest::keyClicks(rig.w->txtNumMin, "7");
+            rig.tick();
+            QCOMPARE(rig.w->txtNumMin->text(), "00:00:02");
+            rig.tick(2);
+            rig.w->setVisible(!hidden);
+            rig.tick(); // the alarm
+            QVERIFY(rig.fake.plays.size() == 1 && rig.memoIs(true) && rig.w->cmdGo->isEnabled());
+            QCOMPARE(rig.w->focusWidget() == rig.w->txtNumMin, !hidden);
+            rig.tick(2);
+            QVERIFY(rig.idle() && rig.w->txtNumMin->text().isEmpty() && !rig.w->Timer2->isArmed());
+            QCOMPARE(rig.w->focusWidget() == rig.w->cmdGo, !hidden);
+            rig.tick(4);
+            QVERIFY(rig.fake.plays.size() == 1 && !rig.fake.plays[0].wait && rig.fake.beeps == 1);
+        }
+    }
+
+    // Clicks in the memo and the entry clear the highlight; the entry click
+    // sends the focus to Pause while Pause can take it, else selects the entry.
+    void clicks()
+    {
+        for (const auto &[ticks, target, focus] : {std::tuple{8, "txtMemo", "txtMemo"},
+                                                   {-1, "txtNumMin", "txtNumMin"},
+                                                   {1, "txtNumMin", "cmdPause"},
+                                                   {6, "txtNumMin", "txtNumMin"}}) {
+            TimerRig rig;
+            if (ticks >= 0)
+                rig.start("0.05");
+            rig.tick(qMax(ticks, 0));
+            rig.w->txtNumMin->setText("12.5");
+            auto *edit = rig.w->findChild<QLineEdit *>(target);
+            for (int i = 0; i < 2; ++i) // a second click inside a selection must not undo it
+                QTest::mouseClick(edit, Qt::LeftButton, {}, QPoint(12, edit->height() / 2));
+            QVERIFY(rig.memoIs(false));
+            QCOMPARE(rig.focused(), focus);
+            QCOMPARE(rig.w->txtNumMin->selectedText(), focus == QLatin1String("txtNumMin") ? "12.5" : "");
+        }
+    }
+
+    // Exit unloads a loaded picker, shown or hidden, then the main window;
+    // an open About window keeps the program alive. Nothing is stored.
+    void exit()
+    {
+        for (const auto &[via, picker, about] : {std::tuple{0, -1, false}, {1, 1, false},
+                                                 {2, 0, false}, {0, 0, true}}) {
+            TimerRig rig;
+            QPointer<frmTimer> w = rig.w;
+            rig.start("1");
+            if (picker >= 0)
+                Forms::SoundPkr().setVisible(picker);
+            if (about)
+                Forms::About().show();
+            via == 0 ? QTest::mouseClick(w->cmdExit, Qt::LeftButton)
+                     : via == 1 ? w->mnuFileExit->trigger() : (void)w->close();
+            QVERIFY(!Forms::TimerIfLoaded() && !Forms::SoundPkrIfLoaded());
+            QCOMPARE(Forms::AboutIfLoaded() != nullptr, about);
+            bool alive = false; // Qt ends the program once no such window is visible
+            for (QWidget *t : QApplication::topLevelWidgets())
+                alive |= t->isVisible() && t->testAttribute(Qt::WA_QuitOnClose);
+            QVERIFY(alive == about && rig.fake.saves == 0);
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            QVERIFY(!w);
+        }
+    }
+
+    // The captions and menus, and no caption clipped in the desktop's fonts,
+    // the longest countdown and "Resume" included.
+    void looks()
+    {
+        TimerRig rig;
+        frmTimer *w = rig.w;
+        QCOMPARE(w->centralWidget()->size(), QSize(224, 149));
+        QStringList seen;
+        for (QWidget *c : std::initializer_list<QWidget *>{w->lblLabel1, w->txtNumMin, w->cmdReset,
+                                                           w->cmdGo, w->cmdPause, w->lblMemo, w->cmdExit})
+            seen << c->property("text").toString() + " | " + c->toolTip();
+        for (QMenu *m : {w->mnuFile, w->mnuOptions, w->mnuHelp}) {
+            seen << m->title();
+            for (QAction *a : m->actions())
+                seen << (a->isSeparator() ? "-" : a->text());
+        }
+        QCOMPARE(seen.join(", "),
+                 "Please type desired number of minutes: | ,  | Enter whole minutes - use decimal "
+                 "for fractions, Reset | Stop & Clear Timer, Start | Start timer, Pause | Pause "
+                 "Timer, Memo: | , Exit | Exit Brivel, &File, &Reset, E&xit, &Options, &Always On "
+                 "Top, &Mute, -, &New Phone, &Old Phone, -, &Sound Picker, &Help, &Brivel Help, "
+                 "&About Brivel");
+        for (const auto &[c, text] : QList<std::pair<QWidget *, QString>>{
+                 {w->lblLabel1, w->lblLabel1->text()}, {w->lblMemo, "Memo:"}, {w->cmdGo, "Start"},
+                 {w->cmdReset, "Reset"}, {w->cmdPause, "Resume"}, {w->cmdExit, "Exit"},
+                 {w->txtNumMin, "99:59:00"}}) {
+            QRect room = c->contentsRect();
+            if (c == w->txtNumMin)
+                room.adjust(3, 1, -3, -1); // the text box's margins and cursor
+            if (auto *button = qobject_cast<QPushButton *>(c)) {
+                QStyleOptionButton option;
+                option.initFrom(button);
+                room = button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
+            }
+            const QFontMetrics fm(c->font());
+            QVERIFY2(fm.horizontalAdvance(text) <= room.width()
+                         && fm.tightBoundingRect(text).height() <= room.height(), qPrintable(text));
+        }
+    }
+
+    // The stored alarm and the wave devices at load; the load stores nothing.
+    void load()
+    {
+        for (const auto &[folder, stored, devices, marks] :
+             {std::tuple{"/opt/brivel", "", 0, "x-"}, {"/opt/brivel", "/opt/brivel/Phonerng.wav", 2, "-x"},
+              {"/opt/brivel", "/opt/brivel/PHONERNG.wav", 1, "--"}, {"/opt/brivel", "/u/bell.wav", 1, "--"},
+              {"/", "//Phonerng.wav", 1, "-x"}}) {
+            TimerRig rig([&](test::FakePlatform &fake) {
+                fake.folder = folder, fake.waveDevices = devices;
+                if (*stored)
+                    fake.settings.insert("Brivel|Settings\\WaveFile|Current", stored);
+            });
+            QCOMPARE(rig.w->m_WaveFile, *stored ? QString(stored) : folder + QString("/Phonenew.wav"));
+            QCOMPARE(QString(rig.w->mnuNewPhone->isChecked() ? "x" : "-")
+                         + (rig.w->mnuOldPhone->isChecked() ? "x" : "-"), marks);
+            QVERIFY(rig.w->blWav == (devices > 0) && rig.fake.saves == 0);
+        }
+    }
+
+    // Only exactly True asks for topmost; the menu item toggles in place, once
+    // per click, and a failed call goes unnoticed. Any nonzero Wait plays to the
+    // end; a failing sound service is one beep.
+    void msysSnd()
+    {
+        TimerRig rig;
+        QWindow *window = rig.w->windowHandle();
+        QCOMPARE(MSysSnd::SetTopMost(window, True), 1);
+        QCOMPARE(MSysSnd::SetTopMost(window, qint16(1)), 0);
+        rig.fake.topMostResult = false;
+        QCOMPARE(MSysSnd::SetTopMost(window, True), 0);
+        const QRect before = rig.w->geometry();
+        for (int click = 0; click < 3; ++click)
+            rig.w->mnuAlwaysOnTop->trigger();
+        QList<bool> asked;
+        for (const auto &stacking : std::as_const(rig.fake.stackings))
+            asked << (stacking.topMost && stacking.window == window);
+        QCOMPARE(asked, (QList<bool>{true, false, true, true, false, true}));
+        QVERIFY(rig.w->mnuAlwaysOnTop->isChecked() && rig.w->geometry() == before);
+        MSysSnd::PlayWav("/a b/x.wav", qint16(1));
+        MSysSnd::PlayWav("/a b/x.wav", False);
+        rig.fake.playThrows = true;
+        MSysSnd::PlayWav("/a b/x.wav", True);
+        QVERIFY(rig.fake.plays.size() == 2 && rig.fake.plays[0].path == "/a b/x.wav");
+        QVERIFY(rig.fake.plays[0].wait && !rig.fake.plays[1].wait && rig.fake.beeps == 1);
+        QVERIFY(rig.fake.messages.isEmpty() && rig.fake.saves == 0);
+    }
+};
+
+BRIVEL_TEST_MAIN(TestTimer)
+#include "tst_frmtimer.moc"
