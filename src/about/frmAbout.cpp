@@ -289,9 +289,9 @@ qint16 frmAbout::GetKeyValue(HKEY &KeyRoot, QString &KeyName, QString &SubKeyRef
         return False;
     }
 
-    // A size of 0 leaves nothing to trim; reading the byte before the buffer
-    // is not an answer either. The key is closed before the error goes up.
-    if (size == 0 || size > buffer.size()) {
+    // A size of 0 leaves nothing to trim. The key is closed before the error
+    // goes up.
+    if (size == 0) {
         hive.RegCloseKey(hKey);
         throw RegistryValueError("registry value without data");
     }

@@ -57,7 +57,6 @@ frmSoundPkr::frmSoundPkr(Platform &platform) : m_platform(platform)
     // window is hidden after a refused file the picker is all there is.
     setAttribute(Qt::WA_QuitOnClose, true);
     setWindowTitle(QString());
-    setProperty("HelpContextID", HelpContextSoundPicker);
     setWindowIcon(QIcon(QStringLiteral(":/brivel/brivel.ico")));
     setFont(designFont(8.25));
     setMouseTracking(true);

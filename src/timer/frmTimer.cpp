@@ -145,7 +145,6 @@ void frmTimer::buildControls()
     txtMemo = new ClickableLineEdit(client, [this] { txtMemo_Click(); });
     txtMemo->setObjectName(QStringLiteral("txtMemo"));
     txtMemo->setGeometry(twRect(135, 1860, 2070, 285));
-    txtMemo->setMaxLength(32767);
 
     lblMemo = new QLabel(QStringLiteral("Memo:"), client);
     lblMemo->setObjectName(QStringLiteral("lblMemo"));
@@ -539,11 +538,6 @@ void frmTimer::keyPressEvent(QKeyEvent *event)
         return;
     }
     QMainWindow::keyPressEvent(event);
-}
-
-bool frmTimer::eventFilter(QObject *watched, QEvent *event)
-{
-    return QMainWindow::eventFilter(watched, event);
 }
 
 void frmTimer::changeEvent(QEvent *event)

@@ -39,7 +39,6 @@ public:
     qint32 lngSecs = 0;
 
     bool paused() const { return blPaused; }
-    int HelpContextID() const { return HelpContextMain; }
 
     // Controls.
     QLineEdit *txtNumMin = nullptr;
@@ -103,7 +102,6 @@ public:
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
     void changeEvent(QEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void moveEvent(QMoveEvent *event) override;
