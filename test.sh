@@ -5,13 +5,16 @@ set -euo pipefail
 cd "$(dirname "$0")"
 scripts/setup.sh test
 
+# Tests say what they check once: at most a third of the program's size.
+status=0
+scripts/test-share.sh || status=1
+
 # A private X server, window manager and sound server for the tests that
 # drive the real desktop; stopped again on the way out.
 source scripts/desktop-session.sh
 trap desktop_session_stop EXIT
 desktop_session_start
 
-status=0
 (cd build && ctest --output-on-failure -j2) || status=1
 scripts/hardening.sh || status=1
 exit $status

@@ -6,11 +6,8 @@
 // entry's message. The countdowns here take real time.
 #include "TestRig.h"
 
-#include <xcb/xcb.h>
-
-#include <cmath>
 #include <csignal>
-#include <limits>
+#include <xcb/xcb.h>
 
 using namespace brivel;
 
@@ -21,7 +18,7 @@ namespace {
 class SinkRecorder {
 public:
     static constexpr int Rate = 44100;
-    ~SinkRecorder() { m_parec.kill(), m_parec.waitForFinished(2000); }
+    ~SinkRecorder() { m_parec.kill(), m_parec.waitForFinished(); }
     // True once samples flow: an idle null sink renders ahead; its first
     // samples to a new recorder mark the switch to short blocks.
     bool start()
@@ -38,10 +35,7 @@ public:
                && QTest::qWaitFor([this] { return m_data.size() > Rate / 5; }, 10000);
     }
     double now() const { return double(m_clock.nsecsElapsed()) / 1e6; }
-    bool waitUntil(double t)
-    {
-        return QTest::qWaitFor([this, t] { return at(m_data.size() / 2) >= t; }, 15000);
-    }
+    bool waitUntil(double t) { return QTest::qWaitFor([&] { return at(m_data.size() / 2) >= t; }, 15000); }
     // First or last instant in [from, to) louder than a faint hiss; NaN if none.
     double loud(double from, double to, bool first = true) const
     {
@@ -53,7 +47,7 @@ public:
         for (qsizetype k = 0; k < hi - lo; ++k)
             if (const qsizetype i = first ? lo + k : hi - 1 - k; std::abs(samples[i]) > 2000)
                 return at(i);
-        return std::numeric_limits<double>::quiet_NaN();
+        return NAN;
     }
 
 private:
@@ -61,7 +55,7 @@ private:
     QProcess m_parec;
     QByteArray m_data;
     QElapsedTimer m_clock;
-    double m_t0 = std::numeric_limits<double>::infinity();
+    double m_t0 = INFINITY;
 };
 
 QString activeWindow()
