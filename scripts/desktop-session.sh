@@ -2,7 +2,11 @@
 # Sourced by test.sh: starts a private desktop for the tests that use the
 # real one (tst_real_*): Xvfb with openbox, and a PulseAudio daemon of its
 # own with a null sink whose monitor the tests record. Everything lives in
-# one temporary folder and is stopped by desktop_session_stop.
+# one temporary folder and is stopped by desktop_session_stop. Beside it, a
+# headless Wayland compositor (weston) with Xwayland, as a Wayland desktop
+# has it: its socket and X display are handed on in BRIVEL_WAYLAND_RUNTIME_DIR,
+# BRIVEL_WAYLAND_DISPLAY and BRIVEL_XWAYLAND_DISPLAY, so that no other test
+# runs under it.
 #
 #   source scripts/desktop-session.sh
 #   desktop_session_start && trap desktop_session_stop EXIT
@@ -84,13 +88,32 @@ desktop_session_start() {
     return 1
   fi
 
+  # weston makes the X display's socket at once and starts Xwayland on the
+  # first client; it names the display in its log. Xvfb made the sockets'
+  # folder, which weston needs.
+  export BRIVEL_WAYLAND_RUNTIME_DIR="$DESKTOP_TMP/wayland"
+  export BRIVEL_WAYLAND_DISPLAY=brivel-wayland
+  mkdir -m 700 "$BRIVEL_WAYLAND_RUNTIME_DIR"
+  XDG_RUNTIME_DIR="$BRIVEL_WAYLAND_RUNTIME_DIR" weston --backend=headless-backend.so --xwayland --no-config \
+    --socket="$BRIVEL_WAYLAND_DISPLAY" --idle-time=0 --log="$DESKTOP_TMP/weston.log" \
+    >"$DESKTOP_TMP/weston.out" 2>&1 &
+  DESKTOP_WESTON_PID=$!
+  if ! _desktop_wait grep -q 'xserver listening on display :[0-9]' "$DESKTOP_TMP/weston.log"; then
+    echo "desktop session: weston with Xwayland did not start" >&2
+    cat "$DESKTOP_TMP/weston.out" "$DESKTOP_TMP/weston.log" >&2 2>/dev/null
+    return 1
+  fi
+  BRIVEL_XWAYLAND_DISPLAY=$(sed -n 's/.*xserver listening on display \(:[0-9]*\).*/\1/p' \
+    "$DESKTOP_TMP/weston.log" | head -n 1)
+  export BRIVEL_XWAYLAND_DISPLAY
+
   # Tells the real tests that a missing server is a fault, not a reason to skip.
   export BRIVEL_DESKTOP_SESSION=1
 }
 
 desktop_session_stop() {
   local pid
-  for pid in "${DESKTOP_PULSE_PID:-}" "${DESKTOP_WM_PID:-}" "${DESKTOP_XVFB_PID:-}"; do
+  for pid in "${DESKTOP_WESTON_PID:-}" "${DESKTOP_PULSE_PID:-}" "${DESKTOP_WM_PID:-}" "${DESKTOP_XVFB_PID:-}"; do
     [ -n "$pid" ] || continue
     kill "$pid" 2>/dev/null || continue
     # Give it a moment to go, then make sure.
@@ -98,6 +121,7 @@ desktop_session_stop() {
     kill -9 "$pid" 2>/dev/null || true
   done
   [ -n "${DESKTOP_TMP:-}" ] && rm -rf "$DESKTOP_TMP"
-  unset DESKTOP_PULSE_PID DESKTOP_WM_PID DESKTOP_XVFB_PID DESKTOP_TMP BRIVEL_DESKTOP_SESSION
+  unset DESKTOP_WESTON_PID DESKTOP_PULSE_PID DESKTOP_WM_PID DESKTOP_XVFB_PID DESKTOP_TMP \
+    BRIVEL_DESKTOP_SESSION BRIVEL_WAYLAND_RUNTIME_DIR BRIVEL_WAYLAND_DISPLAY BRIVEL_XWAYLAND_DISPLAY
   return 0
 }

@@ -7,6 +7,7 @@
 
 int main(int argc, char *argv[])
 {
+    brivel::LinuxPlatform::chooseWindowingSystem();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Brivel"));
     QApplication::setApplicationVersion(QStringLiteral("1.1.0"));

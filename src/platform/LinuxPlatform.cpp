@@ -25,6 +25,15 @@
 
 namespace brivel {
 
+void LinuxPlatform::chooseWindowingSystem()
+{
+    if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")
+        || qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") || qEnvironmentVariableIsEmpty("DISPLAY"))
+        return;
+    // Wayland stays the fallback for an X server that cannot be reached.
+    qputenv("QT_QPA_PLATFORM", "xcb;wayland");
+}
+
 #ifdef BRIVEL_HAVE_XCB
 namespace {
 

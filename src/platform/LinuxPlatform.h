@@ -17,6 +17,12 @@ public:
     LinuxPlatform();
     ~LinuxPlatform() override;
 
+    // Picks the windowing system before the application object is made: in
+    // a Wayland session that also offers an X server (Xwayland), X11, where
+    // windows may stay on top and place themselves. A choice the user made
+    // in QT_QPA_PLATFORM stands. Programs Brivel starts inherit the choice.
+    static void chooseWindowingSystem();
+
     QString GetSetting(const QString &application, const QString &section, const QString &key,
                        const QString &defaultValue) override;
     void SaveSetting(const QString &application, const QString &section, const QString &key,
