@@ -1,0 +1,43 @@
+# SPDX-License-Identifier: MIT
+# The Debian package, brivel_<version>_<arch>.deb: CPack's DEB generator over
+# the installed layout. scripts/package.sh configures a build for it (prefix
+# /usr, BRIVEL_INSTALLED_LAYOUT) and runs cpack.
+
+set(BRIVEL_PACKAGE_MAINTAINER "The Brivel developers <developers@brivel.org>"
+  CACHE STRING "Maintainer of the Debian package")
+
+# What every Debian package carries in its documentation folder: the
+# licence and a changelog, compressed the Debian way (gzip -9n).
+set(_docdir "${CMAKE_INSTALL_DATADIR}/doc/brivel")
+set(_changelog "${CMAKE_CURRENT_BINARY_DIR}/package/changelog")
+file(WRITE "${_changelog}"
+  "brivel (${PROJECT_VERSION}) stable; urgency=medium\n\n"
+  "  * Brivel ${PROJECT_VERSION}.\n\n"
+  # The date of the release in the metainfo.
+  " -- ${BRIVEL_PACKAGE_MAINTAINER}  Sun, 06 Dec 2026 12:00:00 +0000\n")
+execute_process(COMMAND gzip -9nf "${_changelog}")
+install(FILES "${_changelog}.gz" DESTINATION "${_docdir}" RENAME changelog.gz)
+install(FILES "${PROJECT_SOURCE_DIR}/LICENSE" DESTINATION "${_docdir}" RENAME copyright)
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME brivel)
+set(CPACK_PACKAGE_VENDOR "The Brivel developers")
+set(CPACK_PACKAGE_CONTACT "${BRIVEL_PACKAGE_MAINTAINER}")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "countdown timer that rings when the time is up")
+set(CPACK_PACKAGE_DESCRIPTION "Brivel is a small desktop countdown timer. Type a number of minutes,\n\
+fractions allowed, press Start, and watch the time run down in the entry\n\
+field and in the title bar. When one second is left a telephone ring\n\
+sounds and a short memo turns bold red. Pause, resume, reset, mute, two\n\
+built-in rings or any wave file, and always-on-top come with it.")
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+# The libraries come from the binaries, not from a hand-kept list.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# About > System Info starts it when it is there.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS hardinfo)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_PACKAGING_INSTALL_PREFIX "${CMAKE_INSTALL_PREFIX}")
+set(CPACK_OUTPUT_FILE_PREFIX "${CMAKE_BINARY_DIR}/package")
+include(CPack)

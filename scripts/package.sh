@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
+# Builds the Debian package brivel_<version>_<arch>.deb into a folder (by
+# default the current one): a release build for /usr in build-package, then
+# CPack's DEB generator, with the dependencies dpkg-shlibdeps finds.
+#   scripts/package.sh [output folder]
+set -euo pipefail
+out=$(realpath "${1:-.}")
+cd "$(dirname "$0")/.."
+build=${BRIVEL_PACKAGE_BUILD:-build-package}
+
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBRIVEL_TESTS=OFF \
+  -DBRIVEL_INSTALLED_LAYOUT=ON -DCMAKE_INSTALL_PREFIX=/usr >/dev/null
+cmake --build "$build" -j"$(nproc)"
+rm -f "$build"/package/brivel_*.deb
+(cd "$build" && cpack -G DEB >/dev/null)
+mkdir -p "$out"
+cp "$build"/package/brivel_*.deb "$out/"
+ls "$out"/brivel_*.deb
