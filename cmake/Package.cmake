@@ -34,7 +34,9 @@ set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # The libraries come from the binaries, not from a hand-kept list.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# About > System Info starts it when it is there.
+# The main window's captions are laid out for Liberation Sans (Arial's
+# metrics); About > System Info starts hardinfo when it is there.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation2 | fonts-liberation")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS hardinfo)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_STRIP_FILES ON)

@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # Builds the Debian package brivel_<version>_<arch>.deb into a folder (by
-# default the current one): a release build for /usr in build-package, then
-# CPack's DEB generator, with the dependencies dpkg-shlibdeps finds.
+# default the current one): what is missing installed first, a release build
+# for /usr in build-package, then CPack's DEB generator, with the
+# dependencies dpkg-shlibdeps finds in the binaries.
 #   scripts/package.sh [output folder]
 set -euo pipefail
 out=$(realpath "${1:-.}")
 cd "$(dirname "$0")/.."
+scripts/setup.sh package
 build=${BRIVEL_PACKAGE_BUILD:-build-package}
 
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBRIVEL_TESTS=OFF \

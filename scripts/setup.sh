@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Installs the Debian packages Brivel needs that are missing, and builds.
-#   setup.sh run|test
+# Installs the Debian packages Brivel needs that are missing, and builds
+# (package: only what scripts/package.sh needs, no build).
+#   setup.sh run|test|package
 set -euo pipefail
 
 mode=${1:-run}
@@ -9,11 +10,16 @@ cd "$(dirname "$0")/.."
 
 packages=(cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev
           qt6-qpa-plugins libgl-dev libxcb1-dev fonts-liberation2 gstreamer1.0-plugins-base)
+# The Debian package's tools: its dependencies are found in the binaries.
+deb_packages=(dpkg-dev file binutils)
 if [ "$mode" = run ]; then
   packages+=(pulseaudio-utils hardinfo)
+elif [ "$mode" = package ]; then
+  packages+=("${deb_packages[@]}")
 else
   packages+=(xvfb openbox x11-utils xdotool pulseaudio pulseaudio-utils sox imagemagick
-             desktop-file-utils appstream clang libclang-rt-14-dev)
+             desktop-file-utils appstream clang libclang-rt-14-dev
+             weston xwayland qt6-wayland lintian "${deb_packages[@]}")
 fi
 
 missing=()
@@ -30,6 +36,8 @@ if [ ${#missing[@]} -gt 0 ]; then
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
   fi
 fi
+
+[ "$mode" = package ] && exit 0
 
 werror=OFF
 [ "$mode" = test ] && werror=ON
