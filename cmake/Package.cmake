@@ -7,7 +7,8 @@ set(BRIVEL_PACKAGE_MAINTAINER "The Brivel developers <developers@brivel.org>"
   CACHE STRING "Maintainer of the Debian package")
 
 # What every Debian package carries in its documentation folder: the
-# licence and a changelog, compressed the Debian way (gzip -9n).
+# licence and a changelog, compressed the Debian way (gzip -9n) like the
+# manual page.
 set(_docdir "${CMAKE_INSTALL_DATADIR}/doc/brivel")
 set(_changelog "${CMAKE_CURRENT_BINARY_DIR}/package/changelog")
 file(WRITE "${_changelog}"
@@ -18,6 +19,11 @@ file(WRITE "${_changelog}"
 execute_process(COMMAND gzip -9nf "${_changelog}")
 install(FILES "${_changelog}.gz" DESTINATION "${_docdir}" RENAME changelog.gz)
 install(FILES "${PROJECT_SOURCE_DIR}/LICENSE" DESTINATION "${_docdir}" RENAME copyright)
+# The manual page of the command.
+configure_file("${PROJECT_SOURCE_DIR}/resources/brivel.1.in" "${CMAKE_CURRENT_BINARY_DIR}/package/brivel.1"
+  @ONLY)
+execute_process(COMMAND gzip -9nf "${CMAKE_CURRENT_BINARY_DIR}/package/brivel.1")
+install(FILES "${CMAKE_CURRENT_BINARY_DIR}/package/brivel.1.gz" DESTINATION "${CMAKE_INSTALL_MANDIR}/man1")
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME brivel)

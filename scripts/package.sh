@@ -11,8 +11,13 @@ cd "$(dirname "$0")/.."
 scripts/setup.sh package
 build=${BRIVEL_PACKAGE_BUILD:-build-package}
 
+# Debian's hardening flags, all of them (bindnow included).
+flags() { DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get "$1"; }
+ldflags=$(flags LDFLAGS)
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBRIVEL_TESTS=OFF \
-  -DBRIVEL_INSTALLED_LAYOUT=ON -DCMAKE_INSTALL_PREFIX=/usr >/dev/null
+  -DBRIVEL_INSTALLED_LAYOUT=ON -DCMAKE_INSTALL_PREFIX=/usr \
+  -DCMAKE_CXX_FLAGS="$(flags CPPFLAGS) $(flags CXXFLAGS)" -DCMAKE_EXE_LINKER_FLAGS="$ldflags" \
+  -DCMAKE_SHARED_LINKER_FLAGS="$ldflags" -DCMAKE_MODULE_LINKER_FLAGS="$ldflags" >/dev/null
 cmake --build "$build" -j"$(nproc)"
 rm -f "$build"/package/brivel_*.deb
 (cd "$build" && cpack -G DEB >/dev/null)
