@@ -7,7 +7,8 @@
 #                              finds its folder from /proc/self/exe, so the
 #                              program folder stays its own
 #   P/share/applications/, P/share/metainfo/, P/share/icons/hicolor/
-#   P/share/doc/brivel/        copyright and changelog.gz (Package.cmake)
+#   P/share/doc/brivel/        copyright and changelog.gz, and
+#   P/share/man/man1/brivel.1.gz   (both from Package.cmake)
 # The help file, machine hive and sound module paths are fixed when Brivel is built: for an
 # installed Brivel, configure with -DBRIVEL_INSTALLED_LAYOUT=ON and the
 # CMAKE_INSTALL_PREFIX it is installed to.

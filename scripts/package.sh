@@ -6,6 +6,7 @@
 # dependencies dpkg-shlibdeps finds in the binaries.
 #   scripts/package.sh [output folder]
 set -euo pipefail
+mkdir -p "${1:-.}"
 out=$(realpath "${1:-.}")
 cd "$(dirname "$0")/.."
 scripts/setup.sh package
@@ -21,6 +22,5 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBRIVEL_TESTS=OFF \
 cmake --build "$build" -j"$(nproc)"
 rm -f "$build"/package/brivel_*.deb
 (cd "$build" && cpack -G DEB >/dev/null)
-mkdir -p "$out"
 cp "$build"/package/brivel_*.deb "$out/"
 ls "$out"/brivel_*.deb
