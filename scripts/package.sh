@@ -10,7 +10,7 @@ mkdir -p "${1:-.}"
 out=$(realpath "${1:-.}")
 cd "$(dirname "$0")/.."
 scripts/setup.sh package
-build=${BRIVEL_PACKAGE_BUILD:-build-package}
+build=build-package
 
 # Debian's hardening flags, all of them (bindnow included).
 flags() { DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get "$1"; }
