@@ -7,7 +7,9 @@
 #   paths:  a build for the installed layout fixes the help file, machine
 #           hive and sound module into PREFIX/lib/brivel;
 #   start:  the installed command opens its window, and F1 starts the
-#           viewer of the installed program folder (real desktop).
+#           viewer of the installed program folder (real desktop);
+#   package: scripts/package.sh makes a package with no lintian error that
+#           depends on Qt, and unpacked it passes layout and start.
 if(CMAKE_SCRIPT_MODE_FILE)
   set(WORK "${BUILD}/tests/install-${CHECK}")
   set(P "${WORK}/prefix")
@@ -25,13 +27,29 @@ if(CMAKE_SCRIPT_MODE_FILE)
     string(REGEX REPLACE "#define BRIVEL_[A-Z_]+ \"([^\"]*)\"" "\\1" _paths "${_lines}")
     set(${out_var} "${_paths}" PARENT_SCOPE)
   endfunction()
-  if(NOT CHECK STREQUAL "paths")
+  if(CHECK STREQUAL "package")
+    execute_process(COMMAND "${SOURCE}/scripts/package.sh" "${WORK}" RESULT_VARIABLE _rc OUTPUT_QUIET ERROR_VARIABLE _out)
+    file(GLOB deb "${WORK}/brivel_*_*.deb")
+    if(NOT _rc EQUAL 0 OR NOT deb)
+      message(FATAL_ERROR "scripts/package.sh made no package:\n${_out}")
+    endif()
+    execute_process(COMMAND lintian "${deb}" RESULT_VARIABLE _rc OUTPUT_VARIABLE _out ERROR_VARIABLE _out)
+    expect("_rc EQUAL 0" "lintian:\n${_out}")
+    execute_process(COMMAND dpkg-deb -f "${deb}" Depends OUTPUT_VARIABLE _depends)
+    expect("_depends MATCHES \"libqt6multimedia6.*libqt6widgets6\"" "the package depends on ${_depends}")
+    execute_process(COMMAND dpkg-deb -x "${deb}" "${WORK}/root")
+    set(P "${WORK}/root/usr")
+    set(BUILD "${SOURCE}/build-package")
+    build_paths("${BUILD}" _paths)
+    expect("_paths MATCHES \"^/usr/lib/brivel/Brivel Help.hlp;/usr/lib/brivel/machine.reg;/usr/lib/brivel/brivel-sound.so$\""
+           "the package's Brivel looks for its files in ${_paths}")
+  elseif(NOT CHECK STREQUAL "paths")
     execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD}" --prefix "${P}" RESULT_VARIABLE _rc OUTPUT_QUIET)
     expect("_rc EQUAL 0" "cmake --install failed")
   endif()
   set(progdir "${P}/lib/brivel")
 
-  if(CHECK STREQUAL "layout")
+  if(CHECK MATCHES "layout|package")
     foreach(_file IN ITEMS Brivel Winhlp32.exe Phonenew.wav Phonerng.wav brivel-sound.so "Brivel Help.hlp" machine.reg
         ../../share/applications/${APP_ID}.desktop ../../share/metainfo/${APP_ID}.metainfo.xml
         ../../share/icons/hicolor/scalable/apps/${APP_ID}.svg)
@@ -68,7 +86,8 @@ if(CMAKE_SCRIPT_MODE_FILE)
     expect("_paths STREQUAL \"/usr/lib/brivel/Brivel Help.hlp;/usr/lib/brivel/machine.reg;/usr/lib/brivel/brivel-sound.so\""
            "an installed build's paths lead elsewhere: ${_paths}")
 
-  elseif(CHECK STREQUAL "start")
+  endif()
+  if(CHECK MATCHES "start|package")
     build_paths("${BUILD}" _paths)
     list(GET _paths 0 help)
     # A settings store of its own, so that no user's choice is read.
@@ -103,10 +122,11 @@ endif()
 add_test(NAME install_desktop_entry COMMAND desktop-file-validate "${PROJECT_SOURCE_DIR}/resources/${BRIVEL_APP_ID}.desktop")
 add_test(NAME install_metainfo COMMAND appstreamcli validate --no-net "${PROJECT_SOURCE_DIR}/resources/${BRIVEL_APP_ID}.metainfo.xml")
 set_tests_properties(install_desktop_entry install_metainfo PROPERTIES LABELS install FAIL_REGULAR_EXPRESSION "(^|\n)(E|W):|error:|warning:")
-foreach(_check IN ITEMS layout paths start)
+foreach(_check IN ITEMS layout paths start package)
   add_test(NAME install_${_check} COMMAND "${CMAKE_COMMAND}" -DCHECK=${_check} "-DBUILD=${CMAKE_BINARY_DIR}"
     "-DSOURCE=${PROJECT_SOURCE_DIR}" "-DGENERATOR=${CMAKE_GENERATOR}" "-DCXX=${CMAKE_CXX_COMPILER}" "-DAPP_ID=${BRIVEL_APP_ID}"
     "-DINSTALLED_LAYOUT=${BRIVEL_INSTALLED_LAYOUT}" "-DPREFIX=${CMAKE_INSTALL_PREFIX}" -P "${CMAKE_CURRENT_LIST_FILE}")
 endforeach()
 set_tests_properties(install_layout install_paths PROPERTIES LABELS install)
-set_tests_properties(install_start PROPERTIES LABELS "real;install" RESOURCE_LOCK desktop)
+add_test(NAME real_wayland COMMAND "${CMAKE_CURRENT_LIST_DIR}/platform/real_wayland.sh" "${BRIVEL_PROGRAM_DIR}")
+set_tests_properties(install_start install_package real_wayland PROPERTIES LABELS "real;install" RESOURCE_LOCK desktop)
