@@ -14,7 +14,6 @@
 #include <QtWidgets>
 
 #include <functional>
-#include <grp.h>
 #include <memory>
 #include <stdexcept>
 #include <unistd.h>
@@ -188,34 +187,8 @@ inline QString xprop(WId window, const QString &property)
     return output(QStringLiteral("xprop"), {"-id", QString::number(window), property});
 }
 
-// Permissions do not hold for root: runs the current case again in a child
-// process as "nobody"; true if it passed there.
-inline bool passesAsNobody(QString *out)
-{
-    QString testCase = QLatin1String(QTest::currentTestFunction());
-    if (QTest::currentDataTag())
-        testCase += ':' + QLatin1String(QTest::currentDataTag());
-    QProcess child;
-    child.setProcessChannelMode(QProcess::MergedChannels);
-    child.setChildProcessModifier([] {
-        const gid_t nobody = 65534;
-        if (setgroups(1, &nobody) != 0 || setgid(nobody) != 0 || setuid(nobody) != 0)
-            _exit(99);
-    });
-    child.start(QCoreApplication::applicationFilePath(), {testCase});
-    const bool done = child.waitForFinished(60000);
-    *out = QString::fromLocal8Bit(child.readAll());
-    return done && child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0;
-}
-#define BRIVEL_AS_NOBODY()                                                                         \
-    if (geteuid() == 0) {                                                                          \
-        QString out;                                                                               \
-        QVERIFY2(brivel::test::passesAsNobody(&out), qPrintable(out));                             \
-        return;                                                                                    \
-    }
-
-// A test's main: a private HOME and settings store (also for a child run as
-// "nobody"), the offscreen platform where there is no display, then the test.
+// A test's main: a private HOME and settings store, the offscreen platform
+// where there is no display, then the test.
 #define BRIVEL_TEST_MAIN(TestClass)                                                                \
     int main(int argc, char *argv[])                                                               \
     {                                                                                              \

@@ -188,25 +188,6 @@ private slots:
         }
     }
 
-    // The stored alarm and the wave devices at load; the load stores nothing.
-    void load()
-    {
-        for (const auto &[folder, stored, devices, marks] :
-             {std::tuple{"/opt/brivel", "", 0, "x-"}, {"/opt/brivel", "/opt/brivel/Phonerng.wav", 2, "-x"},
-              {"/opt/brivel", "/opt/brivel/PHONERNG.wav", 1, "--"}, {"/opt/brivel", "/u/bell.wav", 1, "--"},
-              {"/", "//Phonerng.wav", 1, "-x"}}) {
-            TimerRig rig([&](test::FakePlatform &fake) {
-                fake.folder = folder, fake.waveDevices = devices;
-                if (*stored)
-                    fake.settings.insert("Brivel|Settings\\WaveFile|Current", stored);
-            });
-            QCOMPARE(rig.w->m_WaveFile, *stored ? QString(stored) : folder + QString("/Phonenew.wav"));
-            QCOMPARE(QString(rig.w->mnuNewPhone->isChecked() ? "x" : "-")
-                         + (rig.w->mnuOldPhone->isChecked() ? "x" : "-"), marks);
-            QVERIFY(rig.w->blWav == (devices > 0) && rig.fake.saves == 0);
-        }
-    }
-
     // Only exactly True asks for topmost; the menu item toggles in place, once
     // per click, and a failed call goes unnoticed. Any nonzero Wait plays to the
     // end; a failing sound service is one beep.
