@@ -267,7 +267,7 @@ void frmAbout::StartSysInfo()
         started = false;
     }
     if (!started)
-        m_platform.messageBox(kUnavailable);
+        m_platform.messageBox(kUnavailable, this);
 }
 
 qint16 frmAbout::GetKeyValue(HKEY &KeyRoot, QString &KeyName, QString &SubKeyRef, QString &KeyVal)

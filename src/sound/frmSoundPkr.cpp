@@ -215,7 +215,7 @@ void frmSoundPkr::chooseFile()
     frmTimer &main = Forms::Timer();
     main.hide();
     if (path.toLower().right(3) != QLatin1String("wav")) {
-        m_platform.messageBox(kNotWave);
+        m_platform.messageBox(kNotWave, this);
         return;
     }
     main.m_WaveFile = path;

@@ -346,14 +346,14 @@ void frmTimer::cmdGo_Click()
     const MinutesEntry entry = classifyMinutes(txtNumMin->text());
     switch (entry.kind) {
     case EntryKind::Empty:
-        m_platform.messageBox(kTypeMinutes);
+        m_platform.messageBox(kTypeMinutes, this);
         return;
     case EntryKind::NotNumeric:
-        m_platform.messageBox(kTypeMinutes);
+        m_platform.messageBox(kTypeMinutes, this);
         selectEntry();
         return;
     case EntryKind::AboveMaximum:
-        m_platform.messageBox(kMaximum);
+        m_platform.messageBox(kMaximum, this);
         selectEntry();
         return;
     case EntryKind::Valid:
