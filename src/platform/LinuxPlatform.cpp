@@ -217,7 +217,13 @@ void LinuxPlatform::hideFromTaskbar(QWindow *window)
 
 qint64 LinuxPlatform::startProgram(const QString &commandLine, int showWindow)
 {
-    return startCommandLine(commandLine, showWindow, programFolder());
+    // A program Brivel starts (the help viewer) opens beside the main window.
+    QRect beside;
+    for (const QWidget *widget : QApplication::topLevelWidgets()) {
+        if (widget->objectName() == QLatin1String("frmTimer") && widget->isVisible())
+            beside = widget->frameGeometry();
+    }
+    return startCommandLine(commandLine, showWindow, programFolder(), beside);
 }
 
 bool LinuxPlatform::fileExists(const QString &path)
