@@ -53,12 +53,6 @@ qint64 FakePlatform::startProgram(const QString &commandLine, int showWindow)
 
 void FakePlatform::messageBox(const QString &text)
 {
-    messageBox(text, nullptr);
-}
-
-void FakePlatform::messageBox(const QString &text, QWidget *owner)
-{
-    lastMessageOwner = owner;
     messages.append(text);
     if (onMessageBox)
         onMessageBox(text);

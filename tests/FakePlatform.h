@@ -40,7 +40,6 @@ public:
     QString helpFilePath() override { return helpFile; }
 
     void messageBox(const QString &text) override;
-    void messageBox(const QString &text, QWidget *owner) override;
     qint64 clockMs() override { return now; }
     MachineHive &machineHive() override;
 
@@ -84,7 +83,6 @@ public:
     };
     QList<Start> starts;
     QStringList messages;
-    QWidget *lastMessageOwner = nullptr; // the window of the latest box; null for none
 
     static QString storeKey(const QString &application, const QString &section, const QString &key);
     // Convenience for the one section Brivel uses.

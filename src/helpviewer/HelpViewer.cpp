@@ -60,6 +60,7 @@ HelpViewer::HelpViewer(QWidget *parent) : QWidget(parent)
     m_browser = new TopicBrowser(m_file, this);
     m_browser->setObjectName(QStringLiteral("txtHelp"));
     m_browser->setOpenLinks(false);
+    m_browser->setAccessibleName(QStringLiteral("Help topic"));
 
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(m_contents);

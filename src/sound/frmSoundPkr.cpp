@@ -104,6 +104,12 @@ void frmSoundPkr::buildControls()
     txtCurrentPath->setObjectName(QStringLiteral("txtCurrentPath"));
     txtCurrentPath->setGeometry(twRect(120, 2625, 4455, 285));
 
+    // Names a screen reader speaks: the window shows no labels.
+    bxDrives->setAccessibleName(QStringLiteral("Drives"));
+    bxDirectories->setAccessibleName(QStringLiteral("Folders"));
+    bxFiles->setAccessibleName(QStringLiteral("Files"));
+    txtCurrentPath->setAccessibleName(QStringLiteral("Chosen file"));
+
     for (QWidget *w : std::initializer_list<QWidget *>{cmdOK, bxFiles, bxDirectories, bxDrives,
                                                        cmdCancel, txtCurrentPath})
         w->setFocusPolicy(Qt::StrongFocus);

@@ -152,6 +152,11 @@ void frmTimer::buildControls()
     lblMemo->setGeometry(twRect(150, 1620, 585, 270));
     lblMemo->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
+    // A screen reader names each field by the label above it; the labels
+    // carry no access key, so nothing changes on screen or on the keyboard.
+    lblLabel1->setBuddy(txtNumMin);
+    lblMemo->setBuddy(txtMemo);
+
     for (QPushButton *b : {cmdGo, cmdExit, cmdReset, cmdPause})
         b->setFocusPolicy(Qt::StrongFocus);
     setTabOrder(txtNumMin, cmdGo);

@@ -1,16 +1,22 @@
 // SPDX-License-Identifier: MIT
-// Every window Brivel opens is where the user sees it: with Always On Top on,
-// each comes up above the main window and follows the switch; F1 pressed in a
-// row leaves one help viewer beside the main window, closed with its window.
+// Every window Brivel opens is where the user sees it and can be read out:
+// with Always On Top on, each comes up above the main window and follows the
+// switch; F1 pressed in a row leaves one help viewer, beside the main window,
+// turned to the last topic, with the keyboard on its text; every control has
+// a name a screen reader speaks.
 #include "../platform/RealDesktop.h"
+#include "HelpViewer.h"
+#include "SingleViewer.h"
 #include "about/frmAbout.h"
 #include "sound/frmSoundPkr.h"
 #include "timer/Forms.h"
 #include "timer/frmTimer.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTextBrowser>
 #include <QTimer>
 
 using namespace brivel;
@@ -22,10 +28,6 @@ QString run(const QString &tool, const QStringList &arguments)
     p.start(tool, arguments);
     p.waitForFinished(10000);
     return QString::fromLocal8Bit(p.readAllStandardOutput()).trimmed();
-}
-QString state(QWidget *w)
-{
-    return run("xprop", {"-id", QString::number(w->winId()), "_NET_WM_STATE"});
 }
 // Bottom to top, as the window manager stacks its clients.
 bool stackedAbove(QWidget *upper, QWidget *lower)
@@ -40,59 +42,74 @@ bool stackedAbove(QWidget *upper, QWidget *lower)
 class TestRealInView : public QObject {
     Q_OBJECT
     test::RealPlatform platform;
+    const QString kHelp = QStringLiteral(BRIVEL_PROGRAM_DIR "/Brivel Help.hlp");
 
 private slots:
-    void init()
+    void aboveTheMainWindowOnTop()
     {
         BRIVEL_REQUIRE_DISPLAY();
         Forms::setPlatform(&platform);
-        Forms::Timer().show();
-        QVERIFY(QTest::qWaitForWindowExposed(&Forms::Timer()));
-    }
-    void cleanup() { Forms::unloadAll(); }
-
-    void aboveTheMainWindowOnTop()
-    {
         frmTimer &main = Forms::Timer();
+        main.show();
         main.mnuAlwaysOnTop->trigger();
         bool boxAbove = false; // the refused entry's box, while it waits for OK
         QTimer::singleShot(0, [&] {
-            boxAbove = QTest::qWaitFor([&] {
-                QWidget *box = QApplication::activeModalWidget();
-                return box && box->isVisible() && stackedAbove(box, &main);
-            });
+            boxAbove = QTest::qWaitFor([&] { return stackedAbove(QApplication::activeModalWidget(), &main); });
             QApplication::activeModalWidget()->close();
         });
         main.cmdGo->click();
         QVERIFY(boxAbove);
         main.mnuHelpAboutBrivel->trigger();
         main.mnuOptionsSoundPicker->trigger();
-        for (QWidget *w : QList<QWidget *>{Forms::AboutIfLoaded(), Forms::SoundPkrIfLoaded()}) {
-            QTRY_VERIFY(stackedAbove(w, &main));
-            QVERIFY(!w->parentWidget() && !w->isModal());
-        }
+        const QList<QWidget *> others{Forms::AboutIfLoaded(), Forms::SoundPkrIfLoaded()};
+        for (QWidget *w : others)
+            QTRY_VERIFY(stackedAbove(w, &main) && !w->parentWidget() && !w->isModal());
         for (const bool on : {false, true}) {
             main.mnuAlwaysOnTop->trigger();
-            for (QWidget *w : QList<QWidget *>{&main, Forms::AboutIfLoaded(), Forms::SoundPkrIfLoaded()})
-                QTRY_COMPARE(state(w).contains("_ABOVE"), on);
+            for (QWidget *w : others)
+                QTRY_COMPARE(run("xprop", {"-id", QString::number(w->winId()), "_NET_WM_STATE"}).contains("_ABOVE"), on);
         }
-        QVERIFY(state(Forms::AboutIfLoaded()).contains("SKIP_TASKBAR"));
+        // Every control the user can reach has a name; the fields their labels'.
+        help::HelpViewer viewer;
+        const auto name = [](QWidget *w) { return QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name); };
+        for (QWidget *window : others + QList<QWidget *>{&main, &viewer})
+            for (QWidget *w : window->findChildren<QWidget *>())
+                QVERIFY2(!(w->focusPolicy() & Qt::TabFocus) || !name(w).isEmpty(), qPrintable(w->objectName()));
+        QCOMPARE(name(main.txtNumMin), "Please type desired number of minutes:");
+        QCOMPARE(name(main.txtMemo), "Memo:");
     }
 
     void oneViewerBesideTheMainWindow()
     {
-        const QString viewer = QStringLiteral("^" BRIVEL_PROGRAM_DIR "/Winhlp32.exe");
         for (int i = 0; i < 3; ++i)
             QTest::keyClick(Forms::Timer().txtNumMin, Qt::Key_F1);
-        QTRY_VERIFY_WITH_TIMEOUT(!run("xdotool", {"search", "--onlyvisible", "--name", "^Brivel Help$"}).isEmpty(), 15000);
+        const QStringList search{"search", "--onlyvisible", "--name", "^Brivel Help$"};
+        QTRY_VERIFY_WITH_TIMEOUT(!run("xdotool", search).isEmpty(), 15000);
         QTest::qWait(2000); // the later starts hand over and end
-        QCOMPARE(run("pgrep", {"-f", viewer}).split('\n').size(), 1);
-        const QString id = run("xdotool", {"search", "--onlyvisible", "--name", "^Brivel Help$"});
+        const QString id = run("xdotool", search);
         QCOMPARE(id.split('\n').size(), 1);
-        const QStringList place = run("xwininfo", {"-id", id}).split('\n').filter("Absolute upper-left X");
-        QVERIFY(place.value(0).section(':', 1).toInt() > Forms::Timer().frameGeometry().right());
+        QVERIFY(run("xwininfo", {"-id", id}).section("Absolute upper-left X:", 1).section('\n', 0, 0).toInt()
+                > Forms::Timer().frameGeometry().right());
         run("xdotool", {"windowactivate", "--sync", id, "key", "alt+F4"});
-        QTRY_VERIFY_WITH_TIMEOUT(run("pgrep", {"-f", viewer}).isEmpty(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(run("pgrep", {"-f", "^" BRIVEL_PROGRAM_DIR "/Winhlp32"}).isEmpty(), 10000);
+        Forms::unloadAll();
+    }
+
+    // A later start turns the open viewer; activated, its text has the keyboard.
+    void laterStartsTurnTheOpenViewer()
+    {
+        help::SingleViewer first(kHelp + ".copy"); // a name of its own: no viewer of F1 answers
+        QVERIFY(!first.handOver(1, 4));
+        help::HelpViewer viewer;
+        viewer.open({1, kHelp});
+        first.serve(viewer);
+        for (const auto &[asked, shown] : QList<QPair<int, int>>{{3, 3}, {2, 2}, {0, 1}}) {
+            QVERIFY(help::SingleViewer(kHelp + ".copy").handOver(asked, 4));
+            QTRY_COMPARE(viewer.currentTopic(), shown);
+        }
+        viewer.show();
+        viewer.activateWindow();
+        QTRY_COMPARE(QApplication::focusWidget(), viewer.browser());
     }
 };
 
