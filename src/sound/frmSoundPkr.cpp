@@ -106,6 +106,8 @@ void frmSoundPkr::buildControls()
 
     // Names a screen reader speaks: the window shows no labels.
     bxDrives->setAccessibleName(QStringLiteral("Drives"));
+    // A combo box is read out by its value; the description says what it is.
+    bxDrives->setAccessibleDescription(QStringLiteral("Drives"));
     bxDirectories->setAccessibleName(QStringLiteral("Folders"));
     bxFiles->setAccessibleName(QStringLiteral("Files"));
     txtCurrentPath->setAccessibleName(QStringLiteral("Chosen file"));
