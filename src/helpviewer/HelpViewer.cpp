@@ -121,7 +121,12 @@ void HelpViewer::turnTo(int topic, int showWindow)
     // Show-window value 4: raised where it is, the focus stays where it was.
     const bool activate = showWindow != 4;
     setAttribute(Qt::WA_ShowWithoutActivating, !activate);
-    setWindowState(windowState() & ~Qt::WindowMinimized);
+    if (isMinimized()) {
+        // Mapped afresh, as at the start, so that the window manager is told
+        // not to give it the focus; restoring it in place would.
+        hide();
+        setWindowState(windowState() & ~Qt::WindowMinimized);
+    }
     show();
     raise();
     if (activate)
