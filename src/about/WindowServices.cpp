@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 // Always on top, help and About commands of the main window.
 #include "frmAbout.h"
-#include "sound/frmSoundPkr.h"
 #include "platform/Platform.h"
 #include "sound/MSysSnd.h"
+#include "sound/frmSoundPkr.h"
 #include "timer/Forms.h"
 #include "timer/frmTimer.h"
 
@@ -113,8 +113,9 @@ void frmTimer::showContextHelp(int topic)
     if (topic <= 0)
         return;
     // The viewer reads "-topic N" ahead of the file in its one argument.
-    startViewer(m_platform, this, kViewer + QStringLiteral(" -topic ") + QString::number(topic)
-                                + QLatin1Char(' ') + m_platform.helpFilePath());
+    startViewer(m_platform, this,
+                kViewer + QStringLiteral(" -topic ") + QString::number(topic) + QLatin1Char(' ')
+                    + m_platform.helpFilePath());
 }
 
 void frmTimer::installContextHelp()

@@ -3,9 +3,9 @@
 
 #include <QGuiApplication>
 #include <QHBoxLayout>
-#include <QScreen>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QTextBrowser>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -172,7 +172,9 @@ void HelpViewer::moveEvent(QMoveEvent *event)
 
 QRect besideRect(const QRect &mainFrame, const QRect &screen, const QSize &wanted)
 {
-    const auto clampTo = [](int value, int low, int high) { return std::max(low, std::min(value, high)); };
+    const auto clampTo = [](int value, int low, int high) {
+        return std::max(low, std::min(value, high));
+    };
     QRect best;
     const auto consider = [&](const QRect &room, bool horizontal, bool before) {
         if (room.width() <= 0 || room.height() <= 0)
@@ -187,12 +189,14 @@ QRect besideRect(const QRect &mainFrame, const QRect &screen, const QSize &wante
             at.setY(before ? room.bottom() - size.height() + 1 : room.top());
         }
         const QRect place(at, size);
-        if (!best.isValid() || qint64(size.width()) * size.height() > qint64(best.width()) * best.height())
+        if (!best.isValid()
+            || qint64(size.width()) * size.height() > qint64(best.width()) * best.height())
             best = place;
     };
     consider(QRect(QPoint(mainFrame.right() + 1, screen.top()), screen.bottomRight()), true, false);
     consider(QRect(screen.topLeft(), QPoint(mainFrame.left() - 1, screen.bottom())), true, true);
-    consider(QRect(QPoint(screen.left(), mainFrame.bottom() + 1), screen.bottomRight()), false, false);
+    consider(QRect(QPoint(screen.left(), mainFrame.bottom() + 1), screen.bottomRight()), false,
+             false);
     consider(QRect(screen.topLeft(), QPoint(screen.right(), mainFrame.top() - 1)), false, true);
     return best;
 }

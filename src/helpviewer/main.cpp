@@ -30,8 +30,8 @@ int main(int argc, char *argv[])
     // The main window's frame "x,y,width,height", when Brivel started us.
     const QList<QByteArray> frame = qgetenv("BRIVEL_BESIDE").split(',');
     if (frame.size() == 4)
-        viewer.placeBeside(QRect(frame[0].toInt(), frame[1].toInt(), frame[2].toInt(),
-                                 frame[3].toInt()));
+        viewer.placeBeside(
+            QRect(frame[0].toInt(), frame[1].toInt(), frame[2].toInt(), frame[3].toInt()));
     // Show-window value 4: open beside the timer without taking the focus.
     if (showWindow == 4)
         viewer.setAttribute(Qt::WA_ShowWithoutActivating);

@@ -28,8 +28,8 @@ public:
     // groups; values are strings.
     virtual QString GetSetting(const QString &application, const QString &section,
                                const QString &key, const QString &defaultValue) = 0;
-    virtual void SaveSetting(const QString &application, const QString &section,
-                             const QString &key, const QString &value) = 0;
+    virtual void SaveSetting(const QString &application, const QString &section, const QString &key,
+                             const QString &value) = 0;
 
     // Sound.
     virtual int waveOutDeviceCount() = 0;
