@@ -1,13 +1,49 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Installs the Debian packages Brivel needs that are missing, and builds
-# (package: only what scripts/package.sh needs, no build).
-#   setup.sh run|test|package
+# Installs the Debian packages Brivel needs that are missing, and builds.
+#   setup.sh run      what running Brivel needs: the program, its help viewer,
+#                     its sound module and its data files
+#   setup.sh test     all of that, the tests and what the tests need
+#   setup.sh package  only what scripts/package.sh needs, no build
 set -euo pipefail
 
 mode=${1:-run}
 cd "$(dirname "$0")/.."
 
+# Each package with the reason Brivel needs it.
+declare -A why=(
+  [cmake]="builds Brivel"
+  [ninja-build]="builds Brivel"
+  [g++]="compiles Brivel"
+  [qt6-base-dev]="Brivel's windows (Qt 6)"
+  [qt6-base-dev-tools]="Brivel's windows (Qt 6 build tools)"
+  [qt6-multimedia-dev]="plays the alarm sound"
+  [qt6-qpa-plugins]="shows Brivel's windows on the desktop"
+  [libgl-dev]="needed by Qt 6 to build"
+  [libxcb1-dev]="keeps windows on top and off the task bar"
+  [fonts-liberation2]="the font Brivel's window is drawn in"
+  [gstreamer1.0-plugins-base]="plays the alarm sound"
+  [pulseaudio-utils]="tells whether a sound device is there"
+  [hardinfo]="the System Info button of the About window starts it"
+  [xvfb]="tests: a private X display"
+  [openbox]="tests: a window manager on that display"
+  [x11-utils]="tests: read window states (xprop, xwininfo)"
+  [xdotool]="tests: press keys and find windows"
+  [pulseaudio]="tests: a private sound server"
+  [sox]="tests: make and check sound files"
+  [imagemagick]="tests: screenshots of the windows"
+  [desktop-file-utils]="tests: check the desktop entry"
+  [appstream]="tests: check the software centre entry"
+  [clang]="tests: fuzzing"
+  [libclang-rt-14-dev]="tests: fuzzing and sanitizers"
+  [weston]="tests: a Wayland session"
+  [xwayland]="tests: the X server of that Wayland session"
+  [qt6-wayland]="tests: Brivel as a native Wayland program"
+  [lintian]="tests: check the Debian package"
+  [dpkg-dev]="the Debian package: its dependencies"
+  [file]="the Debian package: its dependencies"
+  [binutils]="the Debian package: its dependencies"
+)
 packages=(cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev
           qt6-qpa-plugins libgl-dev libxcb1-dev fonts-liberation2 gstreamer1.0-plugins-base)
 # The Debian package's tools: its dependencies are found in the binaries.
@@ -29,7 +65,11 @@ done
 if [ ${#missing[@]} -gt 0 ]; then
   sudo=""
   [ "$(id -u)" -eq 0 ] || sudo=sudo
-  echo "Installing: ${missing[*]}"
+  echo "Brivel needs these Debian packages, which are not installed yet:"
+  for p in "${missing[@]}"; do
+    printf '  %-28s %s\n' "$p" "${why[$p]}"
+  done
+  echo "Installing them with ${sudo:+sudo }apt-get${sudo:+ (sudo may ask for your password)}."
   # A fresh machine has no package lists yet.
   if ! $sudo apt-get install -y --no-install-recommends "${missing[@]}" >/dev/null 2>&1; then
     $sudo apt-get update -qq
@@ -40,6 +80,14 @@ fi
 [ "$mode" = package ] && exit 0
 
 werror=OFF
-[ "$mode" = test ] && werror=ON
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBRIVEL_WERROR=$werror >/dev/null
+tests=OFF
+if [ "$mode" = test ]; then
+  werror=ON
+  tests=ON
+  echo "Building Brivel and all its tests."
+else
+  echo "Building what running Brivel needs (program, help viewer, sound module, data files); no tests."
+fi
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBRIVEL_WERROR=$werror \
+  -DBRIVEL_TESTS=$tests >/dev/null
 cmake --build build -j"$(nproc)"

@@ -3,6 +3,7 @@
 #include "frmAbout.h"
 #include "platform/Platform.h"
 #include "sound/MSysSnd.h"
+#include "sound/frmSoundPkr.h"
 #include "timer/Forms.h"
 #include "timer/frmTimer.h"
 
@@ -20,10 +21,10 @@ const QString kHelpNotOpened = QStringLiteral("The help file could not be opened
 
 // The help viewer opens beside the timer without taking the focus from it.
 // A viewer that cannot be started is reported, and everything else goes on.
-void startViewer(Platform &platform, const QString &commandLine)
+void startViewer(Platform &platform, QWidget *owner, const QString &commandLine)
 {
     if (platform.startProgram(commandLine, SW_SHOWNOACTIVATE) == 0)
-        platform.messageBox(kHelpNotOpened);
+        platform.messageBox(kHelpNotOpened, owner);
 }
 
 // The help topic a menu, menu item or window carries; 0 for none.
@@ -83,13 +84,28 @@ void frmTimer::mnuAlwaysOnTop_Click()
         mnuAlwaysOnTop->setChecked(true);
         MSysSnd::SetTopMost(hWnd, True);
     }
+    // About and the picker, open or hidden, follow; they stay without owner.
+    const bool onTop = mnuAlwaysOnTop->isChecked();
+    for (QWidget *other : {static_cast<QWidget *>(Forms::AboutIfLoaded()),
+                           static_cast<QWidget *>(Forms::SoundPkrIfLoaded())}) {
+        if (other && other->isVisible())
+            m_platform.setTopMost(other->windowHandle(), onTop);
+    }
+}
+
+void frmTimer::keepAboveWhileOnTop(QWidget &window)
+{
+    // Once the window is shown: changing the flags of a hidden window would
+    // make a new native window of it, without its other states.
+    if (mnuAlwaysOnTop->isChecked() && window.isVisible())
+        m_platform.setTopMost(window.windowHandle(), true);
 }
 
 void frmTimer::mnuHelpBrivelHelp_Click()
 {
     // The path goes unquoted, blanks and all: the viewer takes the rest of
     // the command line as the file.
-    startViewer(m_platform, kViewer + QLatin1Char(' ') + m_platform.helpFilePath());
+    startViewer(m_platform, this, kViewer + QLatin1Char(' ') + m_platform.helpFilePath());
 }
 
 void frmTimer::showContextHelp(int topic)
@@ -97,8 +113,9 @@ void frmTimer::showContextHelp(int topic)
     if (topic <= 0)
         return;
     // The viewer reads "-topic N" ahead of the file in its one argument.
-    startViewer(m_platform, kViewer + QStringLiteral(" -topic ") + QString::number(topic)
-                                + QLatin1Char(' ') + m_platform.helpFilePath());
+    startViewer(m_platform, this,
+                kViewer + QStringLiteral(" -topic ") + QString::number(topic) + QLatin1Char(' ')
+                    + m_platform.helpFilePath());
 }
 
 void frmTimer::installContextHelp()
@@ -113,6 +130,7 @@ void frmTimer::mnuHelpAboutBrivel_Click()
 {
     frmAbout &about = Forms::About();
     about.show();
+    keepAboveWhileOnTop(about);
     about.raise();
     about.activateWindow();
 }

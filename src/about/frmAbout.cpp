@@ -113,6 +113,8 @@ void frmAbout::buildControls()
     picIcon->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     picIcon->setPixmap(QIcon(QStringLiteral(":/brivel/brivel.ico")).pixmap(QSize(32, 32)));
     picIcon->setFocusPolicy(Qt::StrongFocus);
+    // The icon takes the focus on its way round; a screen reader names it.
+    picIcon->setAccessibleName(QStringLiteral("Brivel icon"));
 
     cmdSysInfo = new QPushButton(QStringLiteral("&System Info..."), this);
     cmdSysInfo->setObjectName(QStringLiteral("cmdSysInfo"));
@@ -267,7 +269,7 @@ void frmAbout::StartSysInfo()
         started = false;
     }
     if (!started)
-        m_platform.messageBox(kUnavailable);
+        m_platform.messageBox(kUnavailable, this);
 }
 
 qint16 frmAbout::GetKeyValue(HKEY &KeyRoot, QString &KeyName, QString &SubKeyRef, QString &KeyVal)

@@ -1,12 +1,16 @@
 // SPDX-License-Identifier: MIT
 #include "HelpViewer.h"
 
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QTextBrowser>
 #include <QUrl>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace brivel::help {
 
@@ -56,6 +60,7 @@ HelpViewer::HelpViewer(QWidget *parent) : QWidget(parent)
     m_browser = new TopicBrowser(m_file, this);
     m_browser->setObjectName(QStringLiteral("txtHelp"));
     m_browser->setOpenLinks(false);
+    m_browser->setAccessibleName(QStringLiteral("Help topic"));
 
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(m_contents);
@@ -73,6 +78,9 @@ HelpViewer::HelpViewer(QWidget *parent) : QWidget(parent)
     connect(m_browser, &QTextBrowser::backwardAvailable, m_back, &QPushButton::setEnabled);
     connect(m_browser, &QTextBrowser::anchorClicked, this, &HelpViewer::followLink);
 
+    // Activated, the window gives the keyboard to the text, so that the
+    // paging keys work at once.
+    m_browser->setFocus();
     resize(540, 480);
 }
 
@@ -104,6 +112,93 @@ int HelpViewer::currentTopic() const
         return 0;
     const QUrl source = m_browser->source();
     return source.scheme() == TopicScheme ? source.path().toInt() : 0;
+}
+
+void HelpViewer::turnTo(int topic, int showWindow)
+{
+    if (!m_file.topics().isEmpty())
+        showTopic(m_file.hasTopic(topic) ? topic : m_file.topics().first());
+    // Show-window value 4: raised where it is, the focus stays where it was.
+    const bool activate = showWindow != 4;
+    setAttribute(Qt::WA_ShowWithoutActivating, !activate);
+    if (isMinimized()) {
+        // Mapped afresh, as at the start, so that the window manager is told
+        // not to give it the focus; restoring it in place would.
+        hide();
+        setWindowState(windowState() & ~Qt::WindowMinimized);
+    }
+    show();
+    raise();
+    if (activate)
+        activateWindow();
+}
+
+void HelpViewer::placeBeside(const QRect &mainFrame)
+{
+    m_mainFrame = mainFrame;
+    m_framePending = true;
+    applyPlace();
+}
+
+void HelpViewer::applyPlace()
+{
+    const QScreen *screen = QGuiApplication::screenAt(m_mainFrame.center());
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (!m_mainFrame.isValid() || !screen)
+        return;
+    // Before the window manager has framed the window, a title bar and a
+    // thin border are allowed for.
+    const QRect outer = frameGeometry(), inner = geometry();
+    QMargins frame(inner.left() - outer.left(), inner.top() - outer.top(),
+                   outer.right() - inner.right(), outer.bottom() - inner.bottom());
+    if (frame.isNull())
+        frame = QMargins(4, 30, 4, 4);
+    const QSize wanted = QSize(540, 480).grownBy(frame);
+    const QRect place = besideRect(m_mainFrame, screen->availableGeometry(), wanted);
+    if (place.isValid())
+        setGeometry(place.marginsRemoved(frame));
+}
+
+void HelpViewer::moveEvent(QMoveEvent *event)
+{
+    QWidget::moveEvent(event);
+    // Once the real frame is known, the place is worked out again with it.
+    if (m_framePending && isVisible() && frameGeometry() != geometry()) {
+        m_framePending = false;
+        applyPlace();
+    }
+}
+
+QRect besideRect(const QRect &mainFrame, const QRect &screen, const QSize &wanted)
+{
+    const auto clampTo = [](int value, int low, int high) {
+        return std::max(low, std::min(value, high));
+    };
+    QRect best;
+    const auto consider = [&](const QRect &room, bool horizontal, bool before) {
+        if (room.width() <= 0 || room.height() <= 0)
+            return;
+        const QSize size = wanted.boundedTo(room.size());
+        QPoint at;
+        if (horizontal) {
+            at.setX(before ? room.right() - size.width() + 1 : room.left());
+            at.setY(clampTo(mainFrame.top(), room.top(), room.bottom() - size.height() + 1));
+        } else {
+            at.setX(clampTo(mainFrame.left(), room.left(), room.right() - size.width() + 1));
+            at.setY(before ? room.bottom() - size.height() + 1 : room.top());
+        }
+        const QRect place(at, size);
+        if (!best.isValid()
+            || qint64(size.width()) * size.height() > qint64(best.width()) * best.height())
+            best = place;
+    };
+    consider(QRect(QPoint(mainFrame.right() + 1, screen.top()), screen.bottomRight()), true, false);
+    consider(QRect(screen.topLeft(), QPoint(mainFrame.left() - 1, screen.bottom())), true, true);
+    consider(QRect(QPoint(screen.left(), mainFrame.bottom() + 1), screen.bottomRight()), false,
+             false);
+    consider(QRect(screen.topLeft(), QPoint(screen.right(), mainFrame.top() - 1)), false, true);
+    return best;
 }
 
 QTextBrowser *HelpViewer::browser() const

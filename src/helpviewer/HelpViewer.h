@@ -3,6 +3,7 @@
 
 #include "HelpFile.h"
 
+#include <QRect>
 #include <QWidget>
 
 class QPushButton;
@@ -25,6 +26,12 @@ public:
     // was; a file that cannot be shown is explained in the window instead.
     void open(const HelpRequest &request);
     void showTopic(int topic);
+    // A later request for the same file: the topic (the first for one the
+    // file lacks), then the window raised, taking the focus only when the
+    // show value asks for it.
+    void turnTo(int topic, int showWindow);
+    // Opens beside the main window whose frame is given, never over it.
+    void placeBeside(const QRect &mainFrame);
     // The topic on show; 0 when the file could not be shown.
     int currentTopic() const;
 
@@ -32,13 +39,25 @@ public:
     QPushButton *contentsButton() const { return m_contents; }
     QPushButton *backButton() const { return m_back; }
 
+protected:
+    void moveEvent(QMoveEvent *event) override;
+
 private:
     void followLink(const QUrl &link);
+    void applyPlace();
+
+    QRect m_mainFrame;
+    bool m_framePending = false;
 
     HelpFile m_file;
     TopicBrowser *m_browser = nullptr;
     QPushButton *m_contents = nullptr;
     QPushButton *m_back = nullptr;
 };
+
+// Where a window of frame size `wanted` goes on `screen` beside `mainFrame`:
+// on the side with the most room (right, left, below, above on a tie),
+// shrunk to fit it. Null when the main window leaves no room at all.
+QRect besideRect(const QRect &mainFrame, const QRect &screen, const QSize &wanted);
 
 } // namespace brivel::help

@@ -15,6 +15,7 @@
 #include <QWindow>
 
 #include <ctime>
+#include <utility>
 
 #ifdef BRIVEL_HAVE_XCB
 #include <xcb/xcb.h>
@@ -225,7 +226,13 @@ void LinuxPlatform::hideFromTaskbar(QWindow *window)
 
 qint64 LinuxPlatform::startProgram(const QString &commandLine, int showWindow)
 {
-    return startCommandLine(commandLine, showWindow, programFolder());
+    // A program Brivel starts (the help viewer) opens beside the main window.
+    QRect beside;
+    for (const QWidget *widget : QApplication::topLevelWidgets()) {
+        if (widget->objectName() == QLatin1String("frmTimer") && widget->isVisible())
+            beside = widget->frameGeometry();
+    }
+    return startCommandLine(commandLine, showWindow, programFolder(), beside);
 }
 
 bool LinuxPlatform::fileExists(const QString &path)
@@ -244,13 +251,26 @@ QString LinuxPlatform::helpFilePath()
     return QStringLiteral(BRIVEL_HELP_FILE);
 }
 
+void LinuxPlatform::messageBox(const QString &text, QWidget *owner)
+{
+    // The owner travels beside the text, so that a platform that overrides
+    // the plain box still sees every box.
+    const QPointer<QWidget> previous = std::exchange(m_boxOwner, owner);
+    messageBox(text);
+    m_boxOwner = previous;
+}
+
 void LinuxPlatform::messageBox(const QString &text)
 {
     // CR LF (or a lone CR or LF) breaks the line, as the text means.
     QString shown = text;
     shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Brivel"), shown, QMessageBox::Ok);
+    // An owner that is not on screen could not keep the box in view.
+    QWidget *owner = m_boxOwner ? m_boxOwner->window() : nullptr;
+    if (owner && !owner->isVisible())
+        owner = nullptr;
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Brivel"), shown, QMessageBox::Ok, owner);
     box.setTextFormat(Qt::PlainText);
     box.exec();
 }

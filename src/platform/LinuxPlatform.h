@@ -4,6 +4,9 @@
 #include "Platform.h"
 #include "SettingsStore.h"
 
+#include <QPointer>
+#include <QWidget>
+
 #include <memory>
 
 namespace brivel {
@@ -42,12 +45,15 @@ public:
     QString helpFilePath() override;
 
     void messageBox(const QString &text) override;
+    void messageBox(const QString &text, QWidget *owner) override;
     qint64 clockMs() override;
     MachineHive &machineHive() override;
 
 private:
     std::unique_ptr<SoundPlayer> m_sound;
     std::unique_ptr<MachineHive> m_hive;
+    // The window the box being shown belongs to.
+    QPointer<QWidget> m_boxOwner;
 };
 
 } // namespace brivel

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QtGlobal>
 
+class QWidget;
 class QWindow;
 
 namespace brivel {
@@ -27,8 +28,8 @@ public:
     // groups; values are strings.
     virtual QString GetSetting(const QString &application, const QString &section,
                                const QString &key, const QString &defaultValue) = 0;
-    virtual void SaveSetting(const QString &application, const QString &section,
-                             const QString &key, const QString &value) = 0;
+    virtual void SaveSetting(const QString &application, const QString &section, const QString &key,
+                             const QString &value) = 0;
 
     // Sound.
     virtual int waveOutDeviceCount() = 0;
@@ -60,6 +61,13 @@ public:
 
     // Modal message box: the text, an OK button only, no icon, title "Brivel".
     virtual void messageBox(const QString &text) = 0;
+    // The same box owned by the window it belongs to, so that the window
+    // manager keeps it above that window, topmost or not.
+    virtual void messageBox(const QString &text, QWidget *owner)
+    {
+        Q_UNUSED(owner);
+        messageBox(text);
+    }
 
     // Monotonic milliseconds that go on counting while the machine sleeps.
     virtual qint64 clockMs() = 0;

@@ -36,7 +36,8 @@ QString findProgram(const QString &name, const QString &programFolder)
 
 } // namespace
 
-qint64 startCommandLine(const QString &commandLine, int showWindow, const QString &programFolder)
+qint64 startCommandLine(const QString &commandLine, int showWindow, const QString &programFolder,
+                        const QRect &beside)
 {
     // The text is never handed to a shell: it names one program and at most
     // one argument, and nothing in it can start anything else.
@@ -56,6 +57,14 @@ qint64 startCommandLine(const QString &commandLine, int showWindow, const QStrin
 
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QLatin1String(ShowWindowVariable), QString::number(showWindow));
+    if (beside.isValid())
+        environment.insert(QLatin1String(BesideVariable), QStringLiteral("%1,%2,%3,%4")
+                                                              .arg(beside.x())
+                                                              .arg(beside.y())
+                                                              .arg(beside.width())
+                                                              .arg(beside.height()));
+    else
+        environment.remove(QLatin1String(BesideVariable));
 
     QProcess process;
     process.setProgram(program);

@@ -42,6 +42,7 @@ void frmTimer::mnuOptionsSoundPicker_Click()
 {
     frmSoundPkr &picker = Forms::SoundPkr();
     picker.show();
+    keepAboveWhileOnTop(picker);
     picker.raise();
     picker.activateWindow();
 }

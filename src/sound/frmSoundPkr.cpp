@@ -103,6 +103,14 @@ void frmSoundPkr::buildControls()
     txtCurrentPath->setObjectName(QStringLiteral("txtCurrentPath"));
     txtCurrentPath->setGeometry(twRect(120, 2625, 4455, 285));
 
+    // Names a screen reader speaks: the window shows no labels.
+    bxDrives->setAccessibleName(QStringLiteral("Drives"));
+    // A combo box is read out by its value; the description says what it is.
+    bxDrives->setAccessibleDescription(QStringLiteral("Drives"));
+    bxDirectories->setAccessibleName(QStringLiteral("Folders"));
+    bxFiles->setAccessibleName(QStringLiteral("Files"));
+    txtCurrentPath->setAccessibleName(QStringLiteral("Chosen file"));
+
     for (QWidget *w : std::initializer_list<QWidget *>{cmdOK, bxFiles, bxDirectories, bxDrives,
                                                        cmdCancel, txtCurrentPath})
         w->setFocusPolicy(Qt::StrongFocus);
@@ -214,7 +222,7 @@ void frmSoundPkr::chooseFile()
     frmTimer &main = Forms::Timer();
     main.hide();
     if (path.toLower().right(3) != QLatin1String("wav")) {
-        m_platform.messageBox(kNotWave);
+        m_platform.messageBox(kNotWave, this);
         return;
     }
     main.m_WaveFile = path;

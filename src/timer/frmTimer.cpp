@@ -151,6 +151,11 @@ void frmTimer::buildControls()
     lblMemo->setGeometry(twRect(150, 1620, 585, 270));
     lblMemo->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
+    // A screen reader names each field by the label above it; the labels
+    // carry no access key, so nothing changes on screen or on the keyboard.
+    lblLabel1->setBuddy(txtNumMin);
+    lblMemo->setBuddy(txtMemo);
+
     for (QPushButton *b : {cmdGo, cmdExit, cmdReset, cmdPause})
         b->setFocusPolicy(Qt::StrongFocus);
     setTabOrder(txtNumMin, cmdGo);
@@ -345,14 +350,14 @@ void frmTimer::cmdGo_Click()
     const MinutesEntry entry = classifyMinutes(txtNumMin->text());
     switch (entry.kind) {
     case EntryKind::Empty:
-        m_platform.messageBox(kTypeMinutes);
+        m_platform.messageBox(kTypeMinutes, this);
         return;
     case EntryKind::NotNumeric:
-        m_platform.messageBox(kTypeMinutes);
+        m_platform.messageBox(kTypeMinutes, this);
         selectEntry();
         return;
     case EntryKind::AboveMaximum:
-        m_platform.messageBox(kMaximum);
+        m_platform.messageBox(kMaximum, this);
         selectEntry();
         return;
     case EntryKind::Valid:

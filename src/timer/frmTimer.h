@@ -92,6 +92,10 @@ public:
     void mnuHelpBrivelHelp_Click();
     void mnuHelpAboutBrivel_Click();
 
+    // While the main window is always on top, About and the sound picker
+    // are kept above too; called after each is shown (about/).
+    void keepAboveWhileOnTop(QWidget &window);
+
     // F1: the help topic of what is active or highlighted (about/).
     void showContextHelp(int topic);
     // F1 inside the open menus (about/).
