@@ -33,6 +33,10 @@ public:
 
     bool setTopMost(QWindow *window, bool topMost) override;
     void hideFromTaskbar(QWindow *window) override { offTaskbar.append(window); }
+    void setDemandsAttention(QWindow *window, bool demand) override
+    {
+        attention.append({window, demand});
+    }
 
     qint64 startProgram(const QString &commandLine, int showWindow) override;
     bool fileExists(const QString &path) override { return existingFiles.contains(path); }
@@ -77,6 +81,7 @@ public:
     };
     QList<Stack> stackings;
     QList<QWindow *> offTaskbar;
+    QList<Stack> attention; // (window, demanded or ended)
     struct Start {
         QString commandLine;
         int showWindow;

@@ -29,6 +29,7 @@ public:
 
     bool setTopMost(QWindow *window, bool topMost) override;
     void hideFromTaskbar(QWindow *window) override;
+    void setDemandsAttention(QWindow *window, bool demand) override;
 
     qint64 startProgram(const QString &commandLine, int showWindow) override;
     bool fileExists(const QString &path) override;

@@ -9,10 +9,16 @@
 #include <QDateTime>
 #include <QFileInfo>
 #include <QMediaDevices>
+#include <QTemporaryDir>
 #include <QTimer>
+
+#include <canberra.h>
+#include <sndfile.h>
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
+#include <numbers>
 #include <vector>
 
 namespace brivel {
@@ -35,6 +41,31 @@ struct FileStamp {
         return {info.exists() ? info.size() : -1, info.lastModified()};
     }
     bool operator==(const FileStamp &) const = default;
+};
+
+// The bell of a sound theme without one: 0.2 s at 880 Hz, faded in and out.
+bool writeTone(const QString &path)
+{
+    constexpr int Rate = 44100;
+    constexpr int Frames = Rate / 5;
+    std::vector<float> samples(Frames);
+    for (int i = 0; i < Frames; ++i) {
+        const double fade = std::min({1.0, i / 441.0, (Frames - i) / 441.0});
+        samples[size_t(i)] = float(0.5 * fade * std::sin(2 * std::numbers::pi * 880 * i / Rate));
+    }
+    SF_INFO info{};
+    info.samplerate = Rate;
+    info.channels = 1;
+    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+    SNDFILE *file = sf_open(QFile::encodeName(path).constData(), SFM_WRITE, &info);
+    if (!file)
+        return false;
+    const bool ok = sf_writef_float(file, samples.data(), Frames) == Frames;
+    return sf_close(file) == 0 && ok;
+}
+
+struct CanberraCloser {
+    void operator()(ca_context *context) const { ca_context_destroy(context); }
 };
 
 // Qt's PulseAudio sink must not be destroyed while it plays: its destructor
@@ -77,7 +108,7 @@ public:
         }
         voice->job = job;
         voice->serial = ++m_serial;
-        const qint64 duration = voice->source->layout().durationMs();
+        const qint64 duration = voice->source->durationMs();
         Voice *v = voice.get();
         v->guard.setSingleShot(true);
         connect(&v->guard, &QTimer::timeout, this, [this, v] { finish(v); });
@@ -86,10 +117,36 @@ public:
         job->start(true, duration);
     }
 
+    bool bell() override
+    {
+        if (!m_events) {
+            ca_context *context = nullptr;
+            if (ca_context_create(&context) != CA_SUCCESS)
+                return false;
+            m_events.reset(context);
+            ca_context_change_props(context, CA_PROP_APPLICATION_NAME, "Brivel",
+                                    CA_PROP_APPLICATION_ID, "org.brivel.Brivel", nullptr);
+        }
+        int result = ca_context_play(m_events.get(), 0, CA_PROP_EVENT_ID, "bell",
+                                     CA_PROP_EVENT_DESCRIPTION, "Alarm", nullptr);
+        if (result == CA_ERROR_NOTFOUND) {
+            const QString tone = m_toneDir.filePath(QStringLiteral("bell.wav"));
+            if (m_toneDir.isValid() && (QFileInfo::exists(tone) || writeTone(tone)))
+                result = ca_context_play(m_events.get(), 0, CA_PROP_MEDIA_FILENAME,
+                                         QFile::encodeName(tone).constData(),
+                                         CA_PROP_EVENT_DESCRIPTION, "Alarm", nullptr);
+        }
+        // A server that went away, or is not up yet, is connected afresh next time.
+        if (result != CA_SUCCESS)
+            m_events.reset();
+        return result == CA_SUCCESS;
+    }
+
     void shutdown() override
     {
         m_ready.reset();
         m_playing.clear();
+        m_events.reset();
     }
 
 private:
@@ -190,6 +247,8 @@ private:
     }
 
     std::unique_ptr<Voice> m_ready;
+    std::unique_ptr<ca_context, CanberraCloser> m_events;
+    QTemporaryDir m_toneDir;
     std::vector<std::unique_ptr<Voice>> m_playing;
     quint64 m_serial = 0;
 };
