@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 
 packages=(cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev
           qt6-qpa-plugins libgl-dev libxcb1-dev fonts-liberation2 gstreamer1.0-plugins-base
-          pkg-config libsndfile1-dev libcanberra-dev libcanberra-pulse sound-theme-freedesktop)
+          pkg-config libpulse-dev libsndfile1-dev libcanberra-dev libcanberra-pulse sound-theme-freedesktop)
 if [ "$mode" = run ]; then
   packages+=(pulseaudio-utils hardinfo)
 else

@@ -61,7 +61,7 @@ int serverChild(const QByteArray &mode)
     Forms::setPlatform(&platform);
     frmTimer &w = Forms::Timer();
     w.show();
-    if (w.blWav != (mode == "gone"))
+    if (!w.blWav) // not known yet at load: taken as a device
         return 10;
     server.kill();
     server.waitForFinished(5000);

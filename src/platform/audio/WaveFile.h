@@ -1,9 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include <QAudioFormat>
-#include <QIODevice>
 #include <QString>
+#include <QtGlobal>
 
 #include <memory>
 #include <vector>
@@ -12,44 +11,40 @@ struct sf_private_tag;
 
 namespace brivel {
 
-// The samples of one sound file as the sound server takes them (32-bit
-// float frames at the file's own rate and channel count), followed by a
-// stretch of silence that pushes the last samples out of the server's buffer
-// before the stream is closed. Any file the sound-file library can decode
-// plays: PCM of every width, float, mu-law, A-law, the ADPCM kinds, GSM and
-// more. The file is decoded as it plays, never read whole.
-class WaveStream : public QIODevice {
+// The samples of one sound file as 32-bit float frames at the file's own
+// rate and channel count. Any file the sound-file library can decode plays:
+// PCM of every width, float, mu-law, A-law, the ADPCM kinds, GSM and more.
+// The file is decoded as it plays, never read whole.
+class WaveStream {
 public:
     // Null when the file is missing, unreadable, empty or of no known kind.
+    // The first half second is decoded at once.
     static std::unique_ptr<WaveStream> open(const QString &path);
-    ~WaveStream() override;
+    ~WaveStream();
+    WaveStream(const WaveStream &) = delete;
+    WaveStream &operator=(const WaveStream &) = delete;
 
-    QAudioFormat format() const { return m_format; }
-    qint64 durationMs() const;
-    // Silence to play after the samples; set before the first read.
-    void setTrailingSilence(qint64 bytes);
-
-    bool isSequential() const override { return false; }
-    qint64 size() const override { return m_samplesOut + m_silence; }
-
-protected:
-    qint64 readData(char *data, qint64 maxSize) override;
-    qint64 writeData(const char *data, qint64 maxSize) override;
+    int sampleRate() const { return m_rate; }
+    int channels() const { return m_channels; }
+    qint64 frameBytes() const { return qint64(sizeof(float)) * m_channels; }
+    qint64 durationMs() const { return m_frames * 1000 / m_rate; }
+    // Up to frames frames into out; fewer at the end of the file (or where
+    // it was cut short since), 0 after it.
+    qint64 read(float *out, qint64 frames);
 
 private:
     WaveStream() = default;
-    qint64 frameBytes() const { return qint64(sizeof(float)) * m_format.channelCount(); }
 
     struct Closer {
         void operator()(sf_private_tag *file) const;
     };
     std::unique_ptr<sf_private_tag, Closer> m_file;
-    QAudioFormat m_format;
+    int m_rate = 0;
+    int m_channels = 0;
     qint64 m_frames = 0;
     std::vector<float> m_head; // the first half second, decoded ahead of the play call
     qint64 m_delivered = 0;    // frames handed out so far
-    qint64 m_samplesOut = 0;   // bytes of samples as handed to the server
-    qint64 m_silence = 0;
+    bool m_ended = false;
 };
 
 } // namespace brivel
