@@ -33,10 +33,7 @@ public:
 
     bool setTopMost(QWindow *window, bool topMost) override;
     void hideFromTaskbar(QWindow *window) override { offTaskbar.append(window); }
-    void setDemandsAttention(QWindow *window, bool demand) override
-    {
-        attention.append({window, demand});
-    }
+    void setDemandsAttention(QWindow *w, bool on) override { attention.append({w, on}); }
 
     qint64 startProgram(const QString &commandLine, int showWindow) override;
     bool fileExists(const QString &path) override { return existingFiles.contains(path); }
