@@ -10,7 +10,7 @@ namespace brivel {
 
 class SoundPlayer;
 
-// The platform on a Linux desktop: QSettings for the store, Qt Multimedia
+// The platform on a Linux desktop: QSettings for the store, the sound module
 // over the sound server, the window manager for stacking.
 class LinuxPlatform : public Platform {
 public:

@@ -13,10 +13,10 @@ class QThread;
 namespace brivel {
 
 // Plays wave files the way a system sound service would, through the sound
-// module at modulePath (Qt Multimedia over the sound server): every sound is
-// read and fed to the sound server on a thread of its own, plays to its end
-// whatever the caller does next, and several may sound at once. A file that
-// cannot be played sounds the standard beep.
+// module at modulePath (libsndfile and the sound server's own client
+// library): every sound is decoded and fed to the sound server on a thread
+// of its own, plays to its end whatever the caller does next, and several
+// may sound at once. A file that cannot be played sounds the standard beep.
 class SoundPlayer {
 public:
     // beep sounds the standard beep; it is always called on the thread that
