@@ -147,8 +147,11 @@ SoundPlayer::~SoundPlayer()
         Qt::QueuedConnection);
     // A sound server that stopped answering may hold the thread; the process
     // is ending, so leave it rather than wait forever.
-    if (!m_thread->wait(2500))
-        (void)m_thread.release();
+    if (!m_thread->wait(2500)) {
+        // Should the server answer after all, the thread ends and goes then.
+        QThread *left = m_thread.release();
+        QObject::connect(left, &QThread::finished, left, &QObject::deleteLater);
+    }
 }
 
 std::future<int> SoundPlayer::countOutputs()
