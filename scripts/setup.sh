@@ -17,12 +17,10 @@ declare -A why=(
   [g++]="compiles Brivel"
   [qt6-base-dev]="Brivel's windows (Qt 6)"
   [qt6-base-dev-tools]="Brivel's windows (Qt 6 build tools)"
-  [qt6-multimedia-dev]="plays the alarm sound"
   [qt6-qpa-plugins]="shows Brivel's windows on the desktop"
   [libgl-dev]="needed by Qt 6 to build"
   [libxcb1-dev]="keeps windows on top and off the task bar"
   [fonts-liberation2]="the font Brivel's window is drawn in"
-  [gstreamer1.0-plugins-base]="plays the alarm sound"
   [pulseaudio-utils]="tells whether a sound device is there"
   [hardinfo]="the System Info button of the About window starts it"
   [xvfb]="tests: a private X display"
@@ -43,9 +41,16 @@ declare -A why=(
   [dpkg-dev]="the Debian package: its dependencies"
   [file]="the Debian package: its dependencies"
   [binutils]="the Debian package: its dependencies"
+  [pkg-config]="finds the sound libraries to build with"
+  [libpulse-dev]="plays the alarm through the sound server"
+  [libsndfile1-dev]="reads wave files of every encoding"
+  [libcanberra-dev]="the desktop's bell sound"
+  [libcanberra-pulse]="the desktop's bell through the sound server"
+  [sound-theme-freedesktop]="the bell sound itself"
 )
-packages=(cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev
-          qt6-qpa-plugins libgl-dev libxcb1-dev fonts-liberation2 gstreamer1.0-plugins-base)
+packages=(cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools
+          qt6-qpa-plugins libgl-dev libxcb1-dev fonts-liberation2
+          pkg-config libpulse-dev libsndfile1-dev libcanberra-dev libcanberra-pulse sound-theme-freedesktop)
 # The Debian package's tools: its dependencies are found in the binaries.
 deb_packages=(dpkg-dev file binutils)
 if [ "$mode" = run ]; then

@@ -55,6 +55,7 @@ public:
     void beep() override { ++beeps; }
     bool setTopMost(QWindow *w, bool topMost) override { return stackings.append({w, topMost}), topMostResult; }
     void hideFromTaskbar(QWindow *window) override { offTaskbar.append(window); }
+    void setDemandsAttention(QWindow *w, bool on) override { attention.append({w, on}); }
     qint64 startProgram(const QString &line, int show) override { return starts.append({line, show}), startResult; }
     bool fileExists(const QString &path) override { return existingFiles.contains(path); }
     QString programFolder() override { return folder; }
@@ -85,7 +86,7 @@ public:
     QList<Play> plays;
     QStringList preloaded, messages;
     struct Stack { QWindow *window; bool topMost; };
-    QList<Stack> stackings;
+    QList<Stack> stackings, attention; // attention: asked for, or ended
     QList<QWindow *> offTaskbar;
     struct Start { QString commandLine; int showWindow; };
     QList<Start> starts;

@@ -20,6 +20,7 @@
 #ifdef BRIVEL_HAVE_XCB
 #include <xcb/xcb.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 #endif
@@ -46,8 +47,8 @@ xcb_atom_t internAtom(xcb_connection_t *c, const char *name)
     return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
 }
 
-// Asks the window manager to add "above" to a mapped window's state.
-void requestAbove(QWindow *window)
+// Asks the window manager to add a state to a mapped window's, or remove it.
+void requestState(QWindow *window, const char *state, bool add = true)
 {
     auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
     if (!x11 || !x11->connection())
@@ -59,8 +60,8 @@ void requestAbove(QWindow *window)
     event.format = 32;
     event.window = xcb_window_t(window->winId());
     event.type = atom("_NET_WM_STATE");
-    event.data.data32[0] = 1; // add
-    event.data.data32[1] = atom("_NET_WM_STATE_ABOVE");
+    event.data.data32[0] = add ? 1 : 0;
+    event.data.data32[1] = atom(state);
     event.data.data32[3] = 1; // from an application
     if (event.type == XCB_ATOM_NONE || event.data.data32[1] == XCB_ATOM_NONE)
         return;
@@ -93,7 +94,7 @@ protected:
                 this,
                 [window] {
                     if (window->isVisible() && (window->flags() & Qt::WindowStaysOnTopHint))
-                        requestAbove(window);
+                        requestState(window, "_NET_WM_STATE_ABOVE");
                 },
                 Qt::QueuedConnection);
         }
@@ -128,7 +129,12 @@ void LinuxPlatform::SaveSetting(const QString &application, const QString &secti
 
 int LinuxPlatform::waveOutDeviceCount()
 {
-    return m_sound->outputCount();
+    // Not known yet (a sound server still starting, or none yet) counts as a
+    // device: the alarm then tries the wave and beeps if it cannot play, so
+    // a server that comes up later is used, and a working machine is never
+    // made silent by a count that came too late.
+    const int count = m_sound->outputCount();
+    return count < 0 ? 1 : count;
 }
 
 void LinuxPlatform::preloadWave(const QString &path)
@@ -143,7 +149,9 @@ void LinuxPlatform::playWave(const QString &path, bool wait)
 
 void LinuxPlatform::beep()
 {
-    QApplication::beep();
+    // The desktop's bell through the sound server, where it is heard; the X
+    // bell only when no sound server takes it.
+    m_sound->bell();
 }
 
 bool LinuxPlatform::setTopMost(QWindow *window, bool topMost)
@@ -174,6 +182,45 @@ bool LinuxPlatform::setTopMost(QWindow *window, bool topMost)
         new AboveKeeper(window); // owned by the window
 #endif
     return true;
+}
+
+void LinuxPlatform::setDemandsAttention(QWindow *window, bool demand)
+{
+#ifdef BRIVEL_HAVE_XCB
+    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (!window || !x11 || !x11->connection())
+        return;
+    // The window manager's state, asked for as a client message (a state
+    // property written by the client is not read once the window is mapped).
+    if (window->isVisible())
+        requestState(window, "_NET_WM_STATE_DEMANDS_ATTENTION", demand);
+    // And the urgency hint in WM_HINTS, which the client itself clears.
+    xcb_connection_t *c = x11->connection();
+    const auto w = xcb_window_t(window->winId());
+    constexpr uint32_t UrgencyHint = 1u << 8;
+    constexpr uint32_t HintWords = 9;
+    const xcb_get_property_cookie_t cookie =
+        xcb_get_property(c, 0, w, XCB_ATOM_WM_HINTS, XCB_ATOM_WM_HINTS, 0, HintWords);
+    const std::unique_ptr<xcb_get_property_reply_t, decltype(&std::free)> reply(
+        xcb_get_property_reply(c, cookie, nullptr), &std::free);
+    uint32_t hints[HintWords] = {};
+    const bool hinted = reply && reply->format == 32 && reply->value_len > 0;
+    if (!hinted && !demand) {
+        xcb_flush(c);
+        return;
+    }
+    if (hinted) {
+        const auto *old = static_cast<const uint32_t *>(xcb_get_property_value(reply.get()));
+        std::copy_n(old, std::min<uint32_t>(reply->value_len, HintWords), hints);
+    }
+    hints[0] = demand ? hints[0] | UrgencyHint : hints[0] & ~UrgencyHint;
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, XCB_ATOM_WM_HINTS, XCB_ATOM_WM_HINTS, 32,
+                        HintWords, hints);
+    xcb_flush(c);
+#else
+    Q_UNUSED(window);
+    Q_UNUSED(demand);
+#endif
 }
 
 void LinuxPlatform::hideFromTaskbar(QWindow *window)

@@ -13,7 +13,7 @@ namespace brivel {
 
 class SoundPlayer;
 
-// The platform on a Linux desktop: QSettings for the store, Qt Multimedia
+// The platform on a Linux desktop: QSettings for the store, the sound module
 // over the sound server, the window manager for stacking.
 class LinuxPlatform : public Platform {
 public:
@@ -38,6 +38,7 @@ public:
 
     bool setTopMost(QWindow *window, bool topMost) override;
     void hideFromTaskbar(QWindow *window) override;
+    void setDemandsAttention(QWindow *window, bool demand) override;
 
     qint64 startProgram(const QString &commandLine, int showWindow) override;
     bool fileExists(const QString &path) override;

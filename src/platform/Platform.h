@@ -44,6 +44,10 @@ public:
     // Keep a window above others, or release it, without moving or resizing
     // it. False where the platform cannot do it.
     virtual bool setTopMost(QWindow *window, bool topMost) = 0;
+    // Ask the desktop for the user's attention to a window that is not the
+    // active one (urgency), or end that request. A no-op where the platform
+    // cannot do it.
+    virtual void setDemandsAttention(QWindow *window, bool demand) = 0;
     // Keep a top-level window off the task bar. Called before the window is
     // mapped; a no-op where the platform cannot do it.
     virtual void hideFromTaskbar(QWindow *window) = 0;

@@ -51,12 +51,16 @@ class SoundEngine {
 public:
     virtual ~SoundEngine() = default;
 
+    // The number of sound output devices; -1 while no sound server answers.
     virtual int outputCount() = 0;
     // Opens the file and reads its first half second, for a later start.
     virtual void prepare(const QString &path) = 0;
     // Starts a sound and reports to job; on failure, beep (when set) sounds.
     virtual void start(const QString &path, const std::shared_ptr<SoundJob> &job,
                        const std::function<void()> &beep) = 0;
+    // The desktop's bell event sound, or a short tone of its own where the
+    // sound theme has none. False when no sound server took it.
+    virtual bool bell() = 0;
     // Silences everything before the thread ends.
     virtual void shutdown() = 0;
 };

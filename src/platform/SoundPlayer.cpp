@@ -3,19 +3,52 @@
 
 #include "SoundEngine.h"
 
+#include <QApplication>
 #include <QLibrary>
 #include <QThread>
 
 #include <chrono>
+#include <mutex>
 
 namespace brivel {
 
 namespace {
 
-// How long a caller waits for the sound thread to take a job or a count.
+// How long a caller waits for the sound thread to take a job.
 constexpr std::chrono::milliseconds StartTimeout{5000};
+// How long the first count may hold up the window's load: a sound server
+// still starting is not waited for.
+constexpr std::chrono::milliseconds CountTimeout{250};
 
 } // namespace
+
+// What the sound thread's queued jobs may reach of the player: the thread
+// may be left behind, still running, when the player is gone.
+struct SoundPlayer::Home {
+    std::mutex mutex;
+    QObject *context = nullptr; // the player's, on the caller's thread; null once gone
+    std::function<void()> beep;
+
+    // Runs what on the caller's thread, unless the player is gone by then.
+    void post(std::function<void()> what)
+    {
+        const std::lock_guard lock(mutex);
+        if (context)
+            QMetaObject::invokeMethod(context, std::move(what), Qt::QueuedConnection);
+    }
+    void postBeep()
+    {
+        post([home = this] {
+            if (home->beep)
+                home->beep();
+        });
+    }
+    // The X bell: the sound server took no bell.
+    void postXBell()
+    {
+        post([] { QApplication::beep(); });
+    }
+};
 
 // Lives on the sound thread: loads the sound module there on first use and
 // hands it every job. Without the module there is no sound device, and
@@ -28,6 +61,11 @@ public:
     {
         SoundEngine *e = engine();
         return e ? e->outputCount() : 0;
+    }
+    bool bell()
+    {
+        SoundEngine *e = engine();
+        return e && e->bell();
     }
     void prepare(const QString &path)
     {
@@ -77,9 +115,11 @@ private:
 };
 
 SoundPlayer::SoundPlayer(const QString &modulePath, std::function<void()> beep)
-    : m_beep(std::move(beep)), m_thread(std::make_unique<QThread>()),
+    : m_home(std::make_shared<Home>()), m_thread(std::make_unique<QThread>()),
       m_worker(new Worker(modulePath))
 {
+    m_home->context = &m_context;
+    m_home->beep = std::move(beep);
     // The sound system comes up on the sound thread, which lives as long as
     // the player: loading it, the connection to the sound server and its
     // retries when the server goes away never hold up the windows.
@@ -92,6 +132,11 @@ SoundPlayer::SoundPlayer(const QString &modulePath, std::function<void()> beep)
 
 SoundPlayer::~SoundPlayer()
 {
+    {
+        // Jobs still queued on the sound thread post nothing from now on.
+        const std::lock_guard lock(m_home->mutex);
+        m_home->context = nullptr;
+    }
     Worker *w = m_worker;
     QMetaObject::invokeMethod(
         w,
@@ -102,8 +147,11 @@ SoundPlayer::~SoundPlayer()
         Qt::QueuedConnection);
     // A sound server that stopped answering may hold the thread; the process
     // is ending, so leave it rather than wait forever.
-    if (!m_thread->wait(3000))
-        (void)m_thread.release();
+    if (!m_thread->wait(2500)) {
+        // Should the server answer after all, the thread ends and goes then.
+        QThread *left = m_thread.release();
+        QObject::connect(left, &QThread::finished, left, &QObject::deleteLater);
+    }
 }
 
 std::future<int> SoundPlayer::countOutputs()
@@ -118,14 +166,29 @@ std::future<int> SoundPlayer::countOutputs()
 
 int SoundPlayer::outputCount()
 {
-    std::future<int> count = m_firstCount.valid() ? std::move(m_firstCount) : countOutputs();
-    if (count.wait_for(StartTimeout) != std::future_status::ready)
-        return 0;
+    if (!m_firstCount.valid())
+        m_firstCount = countOutputs();
+    // A count that is late stays pending for the next call.
+    if (m_firstCount.wait_for(CountTimeout) != std::future_status::ready)
+        return -1;
+    std::future<int> count = std::move(m_firstCount);
     try {
         return count.get();
     } catch (const std::future_error &) { // the thread ended without counting
-        return 0;
+        return -1;
     }
+}
+
+void SoundPlayer::bell()
+{
+    Worker *w = m_worker;
+    QMetaObject::invokeMethod(
+        w,
+        [w, home = m_home] {
+            if (!w->bell())
+                home->postXBell();
+        },
+        Qt::QueuedConnection);
 }
 
 void SoundPlayer::preload(const QString &path)
@@ -141,16 +204,7 @@ void SoundPlayer::play(const QString &path, bool wait)
     auto job = std::make_shared<SoundJob>();
     if (!wait) {
         // Beep back on this thread, as the caller's own beep would.
-        QObject *context = &m_context;
-        auto beep = [context, this] {
-            QMetaObject::invokeMethod(
-                context,
-                [this] {
-                    if (m_beep)
-                        m_beep();
-                },
-                Qt::QueuedConnection);
-        };
+        auto beep = [home = m_home] { home->postBeep(); };
         QMetaObject::invokeMethod(
             w, [w, path, job, beep] { w->start(path, job, beep); }, Qt::QueuedConnection);
         return;
@@ -161,8 +215,8 @@ void SoundPlayer::play(const QString &path, bool wait)
     std::unique_lock lock(job->mutex);
     if (!job->changed.wait_for(lock, StartTimeout, [&job] { return job->started; }) || !job->ok) {
         lock.unlock();
-        if (m_beep)
-            m_beep();
+        if (m_home->beep)
+            m_home->beep();
         return;
     }
     job->changed.wait_for(lock, std::chrono::milliseconds(job->durationMs + SoundEndSlackMs),

@@ -57,7 +57,6 @@ bool isReadableFolder(const QString &path)
 DriveList::DriveList(QWidget *parent) : QComboBox(parent)
 {
     refresh();
-    setDrive(QDir::currentPath());
     connect(this, &QComboBox::activated, this, &DriveList::userPicked);
 }
 
@@ -134,7 +133,6 @@ DirectoryList::DirectoryList(QWidget *parent) : QTreeWidget(parent)
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     connect(this, &QTreeWidget::itemDoubleClicked, this,
             [this](QTreeWidgetItem *item, int) { open(item); });
-    setPath(QDir::currentPath());
 }
 
 bool DirectoryList::setPath(const QString &path)
@@ -198,7 +196,8 @@ void DirectoryList::rebuild()
     }
     const QDir dir(m_path);
     for (const QString &name :
-         dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase)) {
+         dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden,
+                      QDir::Name | QDir::IgnoreCase)) {
         auto *item = new QTreeWidgetItem(current);
         item->setText(0, shownName(name));
         item->setData(0, PathRole, dir.filePath(name));
@@ -223,7 +222,6 @@ FileList::FileList(QWidget *parent) : QListWidget(parent)
         if (index.isValid())
             emit DblClick();
     });
-    setPath(QDir::currentPath());
 }
 
 bool FileList::setPath(const QString &path)

@@ -7,6 +7,14 @@
 
 namespace brivel {
 
+namespace {
+
+// Ticks of more than a minute due at once come from a sleep, not from a
+// busy moment: they are skipped rather than replayed through the window.
+constexpr qint64 ReplayLimitMs = 60'000;
+
+} // namespace
+
 Timer2::Timer2(Platform &platform, QObject *parent) : QObject(parent), m_platform(platform)
 {
     m_wake.setSingleShot(true);
@@ -52,6 +60,18 @@ void Timer2::arm()
 void Timer2::catchUp()
 {
     const quint64 schedule = m_schedule;
+    const qint64 now = m_platform.clockMs();
+    if (m_enabled && m_interval > 0 && m_skipper) {
+        const qint64 due = (now - m_start) / m_interval - m_ticks;
+        if (due * m_interval > ReplayLimitMs) {
+            const qint64 skipped = std::clamp<qint64>(m_skipper(due - 1), 0, due - 1);
+            m_ticks += skipped;
+            // What was not skipped is the alarm: it sounds now, and the ticks
+            // after it come at their own pace, as after a normal last second.
+            if (due - skipped > 1)
+                m_start = now - (m_ticks + 1) * qint64(m_interval);
+        }
+    }
     while (m_enabled && m_interval > 0 && schedule == m_schedule
            && nextDue() <= m_platform.clockMs()) {
         ++m_ticks;

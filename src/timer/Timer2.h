@@ -4,6 +4,8 @@
 #include <QObject>
 #include <QTimer>
 
+#include <functional>
+
 namespace brivel {
 
 class Platform;
@@ -12,7 +14,8 @@ class Platform;
 // platform clock: tick k of a schedule falls due at the instant the schedule
 // started plus k intervals, so a late wake-up never shortens or stretches the
 // countdown, and ticks missed while the loop was blocked or the machine slept
-// are delivered one after another.
+// are delivered one after another; after a long sleep the owner may skip
+// all but the last of them in one step (setSkipper).
 class Timer2 : public QObject {
     Q_OBJECT
 public:
@@ -34,6 +37,12 @@ public:
     // tests call it after moving a fake clock.
     void catchUp();
 
+    // When more than a minute of ticks has fallen due at once, skipper(n) is asked
+    // to take up to n of them without a Timer event and returns how many it
+    // took; the rest are delivered. Ticks it left for later than the next
+    // one (an alarm that fell due) keep the normal pace from now on.
+    void setSkipper(std::function<qint64(qint64)> skipper) { m_skipper = std::move(skipper); }
+
 signals:
     void Timer();
 
@@ -48,6 +57,7 @@ private:
     qint64 m_start = 0;
     qint64 m_ticks = 0;
     quint64 m_schedule = 0;
+    std::function<qint64(qint64)> m_skipper;
 };
 
 } // namespace brivel

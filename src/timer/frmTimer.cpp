@@ -93,6 +93,7 @@ frmTimer::frmTimer(Platform &platform) : m_platform(platform)
     setFont(designFont(8.25));
     Timer2 = new brivel::Timer2(platform, this);
     Timer2->setObjectName(QStringLiteral("Timer2"));
+    Timer2->setSkipper([this](qint64 ticks) { return skipTicks(ticks); });
     buildControls();
     buildMenus();
     wireHandlers();
@@ -401,6 +402,12 @@ void frmTimer::Timer2_Timer()
         QPalette memoPalette = txtMemo->palette();
         memoPalette.setColor(QPalette::Text, QColor(255, 0, 0));
         txtMemo->setPalette(memoPalette);
+        // A user working in another window is asked to look, until this
+        // window is activated.
+        if (isVisible() && !isActiveWindow() && !m_attention && windowHandle()) {
+            m_attention = true;
+            m_platform.setDemandsAttention(windowHandle(), true);
+        }
         moveFocus(txtNumMin);
         cmdGo->setEnabled(true);
         cmdReset->setEnabled(false);
@@ -431,6 +438,38 @@ void frmTimer::Timer2_Timer()
         txtNumMin->setText(shown);
         setWindowTitle(kTitle + QStringLiteral(" - ") + shown);
     }
+}
+
+qint64 frmTimer::skipTicks(qint64 ticks)
+{
+    // The counting ticks of a long sleep, taken in one step: the count and
+    // the phase end where the ticks would have left them, shown once. The
+    // alarm tick and the expiry are left to the tick handler.
+    qint64 taken = 0;
+    bool counted = false;
+    while (taken < ticks && !(lngHours == 0 && lngMins == 0 && (lngSecs == 1 || lngSecs == 0))) {
+        ++taken;
+        blOnOff = !blOnOff;
+        if (!blOnOff)
+            continue;
+        counted = true;
+        if (lngSecs != 0) {
+            --lngSecs;
+        } else if (lngMins != 0) {
+            --lngMins;
+            lngSecs = 59;
+        } else {
+            --lngHours;
+            lngMins = 59;
+            lngSecs = 59;
+        }
+    }
+    if (counted) {
+        const QString shown = remainingText(lngHours, lngMins, lngSecs);
+        txtNumMin->setText(shown);
+        setWindowTitle(kTitle + QStringLiteral(" - ") + shown);
+    }
+    return taken;
 }
 
 void frmTimer::cmdPause_Click()
@@ -547,6 +586,10 @@ void frmTimer::keyPressEvent(QKeyEvent *event)
 
 void frmTimer::changeEvent(QEvent *event)
 {
+    if (event->type() == QEvent::ActivationChange && m_attention && isActiveWindow()) {
+        m_attention = false;
+        m_platform.setDemandsAttention(windowHandle(), false);
+    }
     // The window offers no maximize button, but some window managers draw
     // one regardless; a maximized or full-screen state is taken back.
     if (event->type() == QEvent::WindowStateChange

@@ -115,6 +115,7 @@ private:
     void buildMenus();
     void wireHandlers();
     void Reset();
+    qint64 skipTicks(qint64 ticks);
     void clearMemoHighlight();
     void moveFocus(QWidget *target);
     void selectEntry();
@@ -124,6 +125,8 @@ private:
     Platform &m_platform;
     bool blPaused = false;
     bool m_unloaded = false;
+    // The desktop was asked for attention at the alarm.
+    bool m_attention = false;
     // From the first show until the framed window is centred (or the
     // window manager is given up on).
     bool m_framePending = true;

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The main window over the fake platform: what Start makes of an entry, the
 // keys, focus and clicks through a countdown, exit, what the user sees at
-// load, and Always On Top. States, buttons, captions, sounds and the ticks'
-// schedule step by step: tst_soak.
+// Always On Top, and waking from a long sleep. States, buttons, captions,
+// sounds and the ticks' schedule step by step: tst_soak.
 #include "TestRig.h"
 #include "about/frmAbout.h"
 #include "sound/MSysSnd.h"
@@ -214,6 +214,34 @@ private slots:
         QVERIFY(rig.fake.plays.size() == 2 && rig.fake.plays[0].path == "/a b/x.wav");
         QVERIFY(rig.fake.plays[0].wait && !rig.fake.plays[1].wait && rig.fake.beeps == 1);
         QVERIFY(rig.fake.messages.isEmpty() && rig.fake.saves == 0);
+    }
+
+    // After ten hours asleep the countdown jumps in one step; an alarm that
+    // fell due sounds once and asks for attention while another window is
+    // active, until the timer is activated; then the last second as ever.
+    void longSleep()
+    {
+        for (const auto &[minutes, shown, plays] : {std::tuple{"900", "05:00:01", 0}, {"300", "00:00:01", 1}}) {
+            TimerRig rig;
+            rig.start(minutes);
+            QWidget other;
+            other.show();
+            other.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&other));
+            int titles = 0;
+            connect(rig.w, &QWidget::windowTitleChanged, this, [&titles] { ++titles; });
+            rig.fake.advance(10LL * 3600 * 1000);
+            rig.w->Timer2->catchUp();
+            QVERIFY(titles == 1 && rig.w->txtNumMin->text() == shown && rig.memoIs(plays));
+            QVERIFY(rig.fake.plays.size() == plays && rig.fake.attention.size() == plays);
+            rig.tick(2);
+            QVERIFY(rig.fake.plays.size() == plays && rig.fake.beeps == plays && rig.idle() == plays);
+            QCOMPARE(rig.w->txtNumMin->text(), plays ? "" : "05:00:00");
+            rig.w->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(rig.w));
+            QCOMPARE(rig.fake.attention.size(), 2 * plays);
+            QVERIFY(!plays || (rig.fake.attention[0].topMost && !rig.fake.attention[1].topMost));
+        }
     }
 };
 
