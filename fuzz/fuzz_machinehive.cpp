@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The machine-hive reader on any text: it never crashes, what it reads is a
 // tree of keys, and the registry calls over the same file answer exactly
-// what the text holds, a short buffer getting the size it needs.
+// what the text holds.
 #include "platform/MachineHive.h"
 
 #include <QDir>
@@ -58,9 +58,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                       && type == v->type && got == bytes && buffer[bytes] == 0xEE
                       && QByteArray(reinterpret_cast<char *>(buffer.data()), bytes) == v->data,
                   "value read", v.key());
-            got = bytes - 1;
-            check(!bytes || (hive.RegQueryValueExA(h, value, nullptr, &type, buffer.data(), &got) == ERROR_MORE_DATA
-                             && got == bytes), "short buffer", v.key());
         }
         check(hive.RegCloseKey(h) == ERROR_SUCCESS && hive.openKeyCount() == 0, "key left open", key.key());
     }

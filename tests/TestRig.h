@@ -22,21 +22,9 @@ namespace brivel::test {
 
 inline const QString App = QStringLiteral("Brivel"), Section = QStringLiteral("Settings\\WaveFile");
 
-// A machine hive read from the file a test names, read again when it names another.
-struct HiveAt {
-    QString hivePath; // empty: none
-    MachineHive &hive()
-    {
-        if (!m_hive || m_hive->path() != hivePath)
-            m_hive = std::make_unique<MachineHive>(hivePath);
-        return *m_hive;
-    }
-    std::unique_ptr<MachineHive> m_hive;
-};
-
 // Records what Brivel asks of the operating system and answers from fields
 // a test sets. Nothing here blocks or touches the desktop.
-class FakePlatform : public Platform, public HiveAt {
+class FakePlatform : public Platform {
 public:
     QString GetSetting(const QString &a, const QString &s, const QString &k, const QString &d) override
     {
@@ -60,14 +48,14 @@ public:
     bool fileExists(const QString &path) override { return existingFiles.contains(path); }
     QString programFolder() override { return folder; }
     QString helpFilePath() override { return helpFile; }
-    void messageBox(const QString &text) override
-    {
-        messages.append(text);
-        if (onMessageBox)
-            onMessageBox(text);
-    }
+    void messageBox(const QString &text) override { messages.append(text); }
     qint64 clockMs() override { return now; }
-    MachineHive &machineHive() override { return hive(); }
+    MachineHive &machineHive() override // read again when the test names another file
+    {
+        if (!m_hive || m_hive->path() != hivePath)
+            m_hive = std::make_unique<MachineHive>(hivePath);
+        return *m_hive;
+    }
     void advance(qint64 ms) { now += ms; }
     QString stored(const QString &key) const { return settings.value(App + '|' + Section + '|' + key); }
 
@@ -77,8 +65,8 @@ public:
     QStringList existingFiles;
     bool topMostResult = true, playThrows = false;
     qint64 startResult = 4242; // 0: the start fails
+    QString hivePath;          // empty: none
     qint64 now = 1'000'000;
-    std::function<void(const QString &)> onMessageBox; // the user, while the box is up
     // Records.
     QHash<QString, QString> settings; // "Brivel|Settings\WaveFile|Current" -> value
     int saves = 0, beeps = 0;
@@ -90,11 +78,14 @@ public:
     QList<QWindow *> offTaskbar;
     struct Start { QString commandLine; int showWindow; };
     QList<Start> starts;
+
+private:
+    std::unique_ptr<MachineHive> m_hive;
 };
 
 // The real platform (store, sound, stacking, programs) with message boxes
-// and beeps recorded, and the program folder and machine hive of the test.
-class RecordingPlatform : public LinuxPlatform, public HiveAt {
+// and beeps recorded, and the program folder of the test.
+class RecordingPlatform : public LinuxPlatform {
 public:
     QString programFolder() override { return folder; }
     QString helpFilePath() override { return folder + QStringLiteral("/Brivel Help.hlp"); }
@@ -105,7 +96,6 @@ public:
             LinuxPlatform::messageBox(text);
     }
     void beep() override { ++beeps, LinuxPlatform::beep(); }
-    MachineHive &machineHive() override { return hive(); }
     QString folder = QStringLiteral(BRIVEL_PROGRAM_DIR);
     QStringList messages;
     int beeps = 0;
@@ -135,21 +125,14 @@ struct TimerRig {
         (void)QTest::qWaitForWindowActive(w);
     }
     ~TimerRig() { unloadWindows(); }
-    void start(const QString &minutes)
-    {
-        w->txtNumMin->setText(minutes);
-        w->cmdGo->click();
-    }
+    void start(const QString &minutes) { w->txtNumMin->setText(minutes), w->cmdGo->click(); }
     // The fake clock moves on by one interval per tick and the tick comes.
     void tick(int count = 1)
     {
         for (int i = 0; i < count; ++i)
             fake.advance(TickIntervalMs), w->Timer2->catchUp();
     }
-    static QString focused()
-    {
-        return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : "-";
-    }
+    static QString focused() { return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : "-"; }
     // After an alarm the memo is bold red; a click makes it plain black.
     bool memoIs(bool red) const
     {

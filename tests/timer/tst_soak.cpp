@@ -9,6 +9,7 @@
 #include "sound/PickerLists.h"
 #include "sound/frmSoundPkr.h"
 
+#include <numeric>
 #include <random>
 
 using namespace brivel;
@@ -41,10 +42,7 @@ struct Model {
 
 QString row(std::initializer_list<QVariant> parts)
 {
-    QStringList out;
-    for (const QVariant &part : parts)
-        out << part.toString();
-    return out.join(" | ");
+    return std::accumulate(parts.begin(), parts.end(), QString(), [](QString s, const QVariant &v) { return s + v.toString() + " | "; });
 }
 QString hms(int h, int m, int s) { return QString::asprintf("%02d:%02d:%02d", h, m, s); }
 
@@ -98,7 +96,11 @@ public:
             return "type \"" + (m.entry = QLatin1String(e.text)) + '"';
         }
         if (roll < 66) {
-            if (!click(w->cmdGo))
+            // Enter in the entry field is Start while Start is enabled.
+            const bool enabled = roll < 60 ? click(w->cmdGo) : w->cmdGo->isEnabled();
+            if (roll >= 60)
+                w->txtNumMin->setFocus(), QTest::keyClick(w->txtNumMin, pick(2) ? Qt::Key_Return : Qt::Key_Enter);
+            if (!enabled)
                 return "Start (off)";
             m.red = false;
             int seconds = -1;
