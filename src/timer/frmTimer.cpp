@@ -424,20 +424,30 @@ void frmTimer::Timer2_Timer()
         cmdReset->setEnabled(false);
         cmdPause->setEnabled(false);
     } else if (blOnOff) {
-        if (lngSecs != 0) {
-            --lngSecs;
-        } else if (lngMins != 0) {
-            --lngMins;
-            lngSecs = 59;
-        } else {
-            --lngHours;
-            lngMins = 59;
-            lngSecs = 59;
-        }
-        const QString shown = remainingText(lngHours, lngMins, lngSecs);
-        txtNumMin->setText(shown);
-        setWindowTitle(kTitle + QStringLiteral(" - ") + shown);
+        countOneSecond();
+        showRemaining();
     }
+}
+
+void frmTimer::countOneSecond()
+{
+    if (lngSecs != 0) {
+        --lngSecs;
+    } else if (lngMins != 0) {
+        --lngMins;
+        lngSecs = 59;
+    } else {
+        --lngHours;
+        lngMins = 59;
+        lngSecs = 59;
+    }
+}
+
+void frmTimer::showRemaining()
+{
+    const QString shown = remainingText(lngHours, lngMins, lngSecs);
+    txtNumMin->setText(shown);
+    setWindowTitle(kTitle + QStringLiteral(" - ") + shown);
 }
 
 qint64 frmTimer::skipTicks(qint64 ticks)
@@ -453,22 +463,10 @@ qint64 frmTimer::skipTicks(qint64 ticks)
         if (!blOnOff)
             continue;
         counted = true;
-        if (lngSecs != 0) {
-            --lngSecs;
-        } else if (lngMins != 0) {
-            --lngMins;
-            lngSecs = 59;
-        } else {
-            --lngHours;
-            lngMins = 59;
-            lngSecs = 59;
-        }
+        countOneSecond();
     }
-    if (counted) {
-        const QString shown = remainingText(lngHours, lngMins, lngSecs);
-        txtNumMin->setText(shown);
-        setWindowTitle(kTitle + QStringLiteral(" - ") + shown);
-    }
+    if (counted)
+        showRemaining();
     return taken;
 }
 

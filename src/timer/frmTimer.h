@@ -116,6 +116,9 @@ private:
     void wireHandlers();
     void Reset();
     qint64 skipTicks(qint64 ticks);
+    // One second off the counters, and the counters shown in the entry and title.
+    void countOneSecond();
+    void showRemaining();
     void clearMemoHighlight();
     void moveFocus(QWidget *target);
     void selectEntry();
