@@ -269,17 +269,17 @@ private:
         if (!connected())
             return false;
         const WaveStream &source = *voice.source;
-        const pa_sample_spec spec{PA_SAMPLE_FLOAT32LE, uint32_t(source.sampleRate()),
+        const pa_sample_spec format{PA_SAMPLE_FLOAT32LE, uint32_t(source.sampleRate()),
                                   uint8_t(source.channels())};
         pa_channel_map map;
-        if (!pa_channel_map_init_extend(&map, unsigned(spec.channels), PA_CHANNEL_MAP_WAVEEX))
+        if (!pa_channel_map_init_extend(&map, unsigned(format.channels), PA_CHANNEL_MAP_WAVEEX))
             return false;
-        voice.stream = pa_stream_new(m_context, "Alarm", &spec, &map);
+        voice.stream = pa_stream_new(m_context, "Alarm", &format, &map);
         if (!voice.stream)
             return false;
         pa_buffer_attr attr;
         attr.maxlength = uint32_t(-1);
-        attr.tlength = uint32_t(pa_usec_to_bytes(BufferUs, &spec));
+        attr.tlength = uint32_t(pa_usec_to_bytes(BufferUs, &format));
         attr.prebuf = uint32_t(-1);
         attr.minreq = uint32_t(-1);
         attr.fragsize = uint32_t(-1);
