@@ -20,7 +20,7 @@ count() {
 [ "${1:-}" = --files ] && SHOW_FILES=1
 tests=$(count tests fuzz)
 program=$(count src)
-share=$(( (tests * 1000 / program + 5) / 10 ))
+share=$(awk -v t="$tests" -v p="$program" 'BEGIN { printf "%.1f", 100 * t / p }')
 echo "test share: $tests lines of tests and fuzz targets for $program of program: $share %" \
      "(goal at most 33 %, ceiling $ceiling %)"
 [ "$(( tests * 100 ))" -le "$(( program * ceiling ))" ] || {
