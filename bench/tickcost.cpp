@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The tick handler's own cost, over the fake platform and offscreen: a
 // counting second (a counting tick and the tick between), and the alarm tick.
-#include "FakePlatform.h"
+#include "TestRig.h"
 #include "timer/Forms.h"
 #include "timer/Timer2.h"
 #include "timer/frmTimer.h"
