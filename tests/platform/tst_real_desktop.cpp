@@ -155,20 +155,14 @@ private slots:
     void everyWave_data()
     {
         QTest::addColumn<QStringList>("format");
-        QTest::newRow("missing") << QStringList{};
-        QTest::newRow("broken") << QStringList{"-t", "raw"};
-        QTest::newRow("8-bit") << QStringList{"-r", "11025", "-e", "unsigned", "-b", "8"};
-        QTest::newRow("16-bit") << QStringList{"-r", "44100", "-c", "2", "-b", "16"};
-        QTest::newRow("24-bit") << QStringList{"-t", "wavpcm", "-r", "48000", "-b", "24"};
-        QTest::newRow("32-bit") << QStringList{"-t", "wavpcm", "-r", "96000", "-b", "32"};
-        QTest::newRow("float 32") << QStringList{"-r", "22050", "-e", "float", "-b", "32"};
-        QTest::newRow("float 64") << QStringList{"-r", "32000", "-e", "float", "-b", "64"};
-        QTest::newRow("mu-law") << QStringList{"-r", "8000", "-e", "mu-law"};
-        QTest::newRow("A-law") << QStringList{"-r", "8000", "-c", "2", "-e", "a-law"};
-        QTest::newRow("IMA ADPCM") << QStringList{"-r", "22050", "-e", "ima-adpcm"};
-        QTest::newRow("MS ADPCM") << QStringList{"-r", "11025", "-c", "2", "-e", "ms-adpcm"};
-        QTest::newRow("GSM 6.10") << QStringList{"-r", "8000", "-e", "gsm-full-rate"};
-        QTest::newRow("extensible") << QStringList{"-r", "44100", "-c", "4", "-b", "24"};
+        for (const auto &[kind, sox] : {std::pair{"missing", ""}, {"broken", "-t raw"},
+                 {"8-bit", "-r 11025 -e unsigned -b 8"}, {"16-bit", "-r 44100 -c 2 -b 16"},
+                 {"24-bit", "-t wavpcm -r 48000 -b 24"}, {"32-bit", "-t wavpcm -r 96000 -b 32"},
+                 {"float 32", "-r 22050 -e float -b 32"}, {"float 64", "-r 32000 -e float -b 64"},
+                 {"mu-law", "-r 8000 -e mu-law"}, {"A-law", "-r 8000 -c 2 -e a-law"},
+                 {"IMA ADPCM", "-r 22050 -e ima-adpcm"}, {"MS ADPCM", "-r 11025 -c 2 -e ms-adpcm"},
+                 {"GSM 6.10", "-r 8000 -e gsm-full-rate"}, {"extensible", "-r 44100 -c 4 -b 24"}})
+            QTest::newRow(kind) << QString(sox).split(' ', Qt::SkipEmptyParts);
     }
     void everyWave()
     {
@@ -221,7 +215,7 @@ private slots:
         qputenv("PULSE_SERVER", session);
     }
 
-    // Centred; on top and released without moving; hidden and shown as the
+    // Centred, then where the user puts it; on top and released without moving; hidden and shown as the
     // sound picker does, also when the window manager sees both at once, it
     // comes back where it was and stays on top. While on top, a refused
     // entry's box (titled Brivel, OK only, plain text), About and the picker
@@ -231,8 +225,10 @@ private slots:
         frmTimer &w = shown();
         QWindow *window = w.windowHandle();
         QTRY_COMPARE(serverFrame(window), w.frameGeometry());
-        const QRect place = w.frameGeometry();
-        QVERIFY((place.center() - w.screen()->availableGeometry().center()).manhattanLength() <= 1);
+        QVERIFY((w.frameGeometry().center() - w.screen()->availableGeometry().center()).manhattanLength() <= 1);
+        const QRect place = w.frameGeometry().translated(40, 30); // where the user puts it, it stays
+        w.move(place.topLeft());
+        QTRY_COMPARE(serverFrame(window), place);
         QVERIFY(!above(&w));
         w.mnuAlwaysOnTop->trigger();
         QTRY_VERIFY(above(&w));

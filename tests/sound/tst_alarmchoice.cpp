@@ -73,6 +73,9 @@ private slots:
     {
         frmSoundPkr *p = &open();
         QVERIFY(p->bxDrives->Drive() == QStorageInfo(m_dir->path()).rootPath() && p->bxFiles->Path() == m_dir->path());
+        const int drives = p->bxDrives->count(); // read again when the list opens
+        QTest::mouseClick(p->bxDrives, Qt::LeftButton), p->bxDrives->hidePopup();
+        QCOMPARE(p->bxDrives->count(), drives);
         QCOMPARE(p->bxFiles->count(), Fixtures.size());
         QVERIFY(clickItem(p->bxDirectories, at("sub"), true));
         QCOMPARE(p->bxFiles->count(), 1);
@@ -93,6 +96,25 @@ private slots:
         QCOMPARE(restart().m_WaveFile, at("sub/" + Odd));
         open().close();
         QVERIFY(Forms::Timer().isVisible() && !Forms::SoundPkrIfLoaded());
+    }
+
+    // The border sizes the picker: the pointer shows which way, a corner
+    // reaching 16 pixels along each side; a drag moves the edge with it.
+    void border()
+    {
+        frmSoundPkr &p = open();
+        const int r = p.width() - 1, b = p.height() - 1;
+        for (const auto &[x, y, shape] : {std::tuple{2, 2, Qt::SizeFDiagCursor}, {r - 15, 2, Qt::SizeBDiagCursor},
+                 {2, b - 15, Qt::SizeBDiagCursor}, {r, b, Qt::SizeFDiagCursor}, {20, 1, Qt::SizeVerCursor},
+                 {r, 40, Qt::SizeHorCursor}, {2, 40, Qt::SizeHorCursor}}) {
+            QTest::mouseMove(&p, {x, y});
+            QVERIFY2(p.cursor().shape() == shape, qPrintable(QString("%1,%2").arg(x).arg(y)));
+        }
+        const QRect before = p.geometry();
+        QTest::mousePress(&p, Qt::LeftButton, {}, {r, b});
+        QTest::mouseMove(&p, {r + 30, b + 20});
+        QTest::mouseRelease(&p, Qt::LeftButton, {}, {r + 30, b + 20});
+        QCOMPARE(p.geometry(), before.adjusted(0, 0, 30, 20));
     }
 
     // Folders that cannot be read, stored or opened in the list, or that go

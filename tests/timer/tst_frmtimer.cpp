@@ -1,20 +1,281 @@
 // SPDX-License-Identifier: MIT
-// The main window over the fake platform: what Start makes of an entry,
-// focus through a countdown, what the user sees, Always On Top, and waking
-// from a long sleep. States, buttons, captions,
-// sounds and the ticks' schedule step by step: tst_soak.
+// The main window over the fake platform. A seeded random walk of user
+// actions against a model of the window: its state (Idle, Running, Paused,
+// Alarm) with buttons and captions, the counters and the display, the
+// alarm's sounds, the memo, Mute, the sound picker and the stored alarm,
+// compared after every step (BRIVEL_SOAK_SEED replays a walk,
+// BRIVEL_SOAK_STEPS sets its length). Then what the walk does not see: what
+// Start makes of an entry in two locales, focus through a countdown, what the
+// user sees, a failing sound service, and waking from a long sleep.
 #include "TestRig.h"
-#include "about/frmAbout.h"
 #include "sound/MSysSnd.h"
+#include "sound/PickerLists.h"
 #include "sound/frmSoundPkr.h"
+
+#include <numeric>
+#include <random>
 
 using namespace brivel;
 using test::TimerRig;
 
+namespace {
+
+// What a user types, and the seconds it gives: -1 asks for minutes, -2 is
+// above the maximum.
+struct Entry { const char *text; int seconds; };
+constexpr Entry Entries[] = {{"0", 0}, {"0.02", 1}, {"0.05", 3}, {"0.125", 8}, {"0.375", 22}, {"0.99", 59},
+    {"1", 60}, {" 1.5 ", 90}, {"60", 3600}, {"5999", 359940}, {"", -1}, {"abc", -1}, {"-1", -1},
+    {"nan", -1}, {"1,5", -1}, {"5999.01", -2}, {"1e400", -2}};
+constexpr int Steps[] = {500, 500, 500, 250, 1000, 1517, 5000};
+// What the picker's folder holds; OK takes a name ending in "wav" only.
+constexpr const char *PickerFiles[] = {"ring.wav", "BELL.WAV", "notes.txt"};
+const QString Prompt = QStringLiteral("Please type desired number of minutes:");
+enum State { Idle, Running, Paused, Alarm };
+
+struct Model {
+    State state = Idle;
+    int h = 0, m = 0, s = 0;
+    bool onOff = false, hook = false, mute = false, red = false;
+    bool picker = false, mainHidden = false;
+    char phone = 'n';            // the mark: New Phone, Old Phone, or none ('-')
+    QString selected;            // the picker's file
+    qint64 start = 0, ticks = 0; // the running schedule
+    QString entry, caption = QStringLiteral("Brivel"), memo, wave, stored, played;
+    int plays = 0, beeps = 0, messages = 0;
+};
+
+QString row(std::initializer_list<QVariant> parts)
+{
+    return std::accumulate(parts.begin(), parts.end(), QString(), [](QString s, const QVariant &v) { return s + v.toString() + " | "; });
+}
+QString hms(int h, int m, int s) { return QString::asprintf("%02d:%02d:%02d", h, m, s); }
+
+class Walk {
+public:
+    Walk(quint64 seed, int devices)
+        : m_random(seed), m_rig([this, devices](test::FakePlatform &f) {
+              f.waveDevices = devices;
+              f.folder = m_dir.path();
+              for (const char *name : PickerFiles)
+                  QFile(m_dir.filePath(QLatin1String(name))).open(QIODevice::WriteOnly);
+          })
+    {
+        m_model.wave = m_rig.fake.folder + QStringLiteral("/Phonenew.wav");
+    }
+
+    // One user action or a move of the clock, on the window and the model.
+    QString step()
+    {
+        frmTimer *w = m_rig.w;
+        Model &m = m_model;
+        if (m.picker && (m.mainHidden || pick(3) == 0))
+            return pickerStep();
+        const int roll = pick(100);
+        if (roll < 2 && !m.picker) {
+            w->mnuOptionsSoundPicker->trigger();
+            return m.picker = true, "Sound Picker";
+        }
+        if (roll < 40 || m.mainHidden) {
+            const int ms = Steps[pick(std::size(Steps))];
+            m_rig.fake.advance(ms);
+            w->Timer2->catchUp();
+            while ((m.state == Running || m.state == Alarm)
+                   && m.start + (m.ticks + 1) * TickIntervalMs <= m_rig.fake.now)
+                ++m.ticks, tick();
+            return QString::number(ms) + " ms";
+        }
+        if (roll < 55) {
+            const Entry &e = Entries[pick(std::size(Entries))];
+            w->txtNumMin->selectAll();
+            QTest::keyClicks(w->txtNumMin, QLatin1String(e.text));
+            if (!*e.text)
+                QTest::keyClick(w->txtNumMin, Qt::Key_Backspace);
+            return "type \"" + (m.entry = QLatin1String(e.text)) + '"';
+        }
+        if (roll < 66) {
+            // Enter in the entry field is Start while Start is enabled.
+            const bool enabled = roll < 60 ? click(w->cmdGo) : w->cmdGo->isEnabled();
+            if (roll >= 60)
+                w->txtNumMin->setFocus(), QTest::keyClick(w->txtNumMin, pick(2) ? Qt::Key_Return : Qt::Key_Enter);
+            if (!enabled)
+                return "Start (off)";
+            m.red = false;
+            int seconds = -1;
+            for (const Entry &e : Entries)
+                seconds = m.entry == QLatin1String(e.text) ? e.seconds : seconds;
+            if (seconds < 0)
+                return ++m.messages, "Start: a message";
+            m.h = seconds / 3600, m.m = seconds / 60 % 60, m.s = seconds % 60 + 1;
+            m.hook = m.onOff = false;
+            m.state = Running;
+            return restart(), "Start";
+        }
+        if (roll < 74) {
+            if (!click(w->cmdPause))
+                return "Pause (off)";
+            m.state = m.state == Paused ? Running : Paused;
+            return restart(), "Pause";
+        }
+        if (roll < 78) {
+            // Reset keeps the counters and the phase; the menu works in every state.
+            if (roll < 76)
+                w->mnuFileReset->trigger();
+            else if (!click(w->cmdReset))
+                return "Reset (off)";
+            m.state = Idle, m.caption = "Brivel", m.entry.clear();
+            return "Reset";
+        }
+        if (roll < 82) {
+            w->mnuOptionsMute->trigger();
+            return m.mute = !m.mute, "Mute";
+        }
+        if (roll < 86) {
+            const bool newPhone = pick(2);
+            (newPhone ? w->mnuNewPhone : w->mnuOldPhone)->trigger();
+            m.phone = newPhone ? 'n' : 'o';
+            m.wave = m.stored = m_rig.fake.folder + (newPhone ? "/Phonenew.wav" : "/Phonerng.wav");
+            return m.wave;
+        }
+        if (roll < 95) {
+            QTest::mouseClick(pick(2) ? w->txtMemo : w->txtNumMin, Qt::LeftButton);
+            return m.red = false, "click";
+        }
+        const QString memo = pick(2) ? "tea" : "a memo longer than twenty letters";
+        w->txtMemo->selectAll();
+        QTest::keyClicks(w->txtMemo, memo);
+        return m.memo = memo.left(20), "memo";
+    }
+
+    // The differences, if any.
+    QString check() const
+    {
+        const frmTimer *w = m_rig.w;
+        const test::FakePlatform &f = m_rig.fake;
+        const Model &m = m_model;
+        // Start, Pause, Reset, "Resume", timer, prompt, red memo, Mute, New and
+        // Old Phone, the counters, title, entry, memo, the sounds and the alarm.
+        // clang-format off
+        const QString seen = row({w->cmdGo->isEnabled(), w->cmdPause->isEnabled(),
+            w->cmdReset->isEnabled(), w->cmdPause->text() == "Resume", w->Timer2->Enabled(),
+            w->lblLabel1->text() == Prompt, m_rig.memoIs(true), w->mnuOptionsMute->isChecked(),
+            w->mnuNewPhone->isChecked(), w->mnuOldPhone->isChecked(),
+            hms(w->lngHours, w->lngMins, w->lngSecs), w->windowTitle(), w->txtNumMin->text(),
+            w->txtMemo->text(), int(f.plays.size()), f.beeps,
+            f.plays.isEmpty() ? QString() : f.plays.last().path, int(f.messages.size()),
+            w->m_WaveFile, f.stored("Current"), Forms::SoundPkrIfLoaded() && Forms::SoundPkrIfLoaded()->isVisible(),
+            w->isHidden()});
+        const bool counting = m.state == Running || m.state == Paused;
+        const QString want = row({m.state == Idle || m.state == Alarm, counting, counting,
+            m.state == Paused, m.state == Running || m.state == Alarm, m.state == Idle, m.red,
+            m.mute, m.phone == 'n', m.phone == 'o', hms(m.h, m.m, m.s), m.caption, m.entry,
+            m.memo, m.plays, m.beeps, m.played, m.messages, m.wave, m.stored, m.picker,
+            m.mainHidden});
+        // clang-format on
+        return seen == want ? QString() : QStringLiteral("got  %1\nwant %2").arg(seen, want);
+    }
+
+private:
+    // A file clicked, OK or Cancel in the shown picker.
+    QString pickerStep()
+    {
+        frmSoundPkr *p = Forms::SoundPkrIfLoaded();
+        Model &m = m_model;
+        if (!p)
+            return "<no picker>";
+        const int roll = pick(3);
+        if (roll == 0) {
+            const QString name = QLatin1String(PickerFiles[pick(std::size(PickerFiles))]);
+            const QList<QListWidgetItem *> found = p->bxFiles->findItems(name, Qt::MatchExactly);
+            if (found.isEmpty())
+                return "<" + name + " not listed>";
+            const QPoint at = p->bxFiles->visualItemRect(found.first()).center();
+            QTest::mouseClick(p->bxFiles->viewport(), Qt::LeftButton, {}, at);
+            return m.selected = name, "pick " + name;
+        }
+        if (roll == 1) {
+            // Cancel unloads the picker: the next one starts without a file.
+            QTest::mouseClick(p->cmdCancel, Qt::LeftButton);
+            m.picker = m.mainHidden = false, m.selected.clear();
+            return "picker Cancel";
+        }
+        QTest::mouseClick(p->cmdOK, Qt::LeftButton);
+        m.mainHidden = true;
+        if (!m.selected.toLower().endsWith(QLatin1String("wav")))
+            return ++m.messages, "picker OK: a message";
+        m.wave = m.stored = m_dir.filePath(m.selected);
+        m.phone = '-', m.mute = false, m.picker = m.mainHidden = false;
+        return "picker OK";
+    }
+
+    int pick(int count) { return int(m_random() % quint64(count)); }
+    static bool click(QPushButton *button) // whether it was enabled
+    {
+        const bool enabled = button->isEnabled();
+        QTest::mouseClick(button, Qt::LeftButton);
+        return enabled;
+    }
+    void restart() { m_model.start = m_rig.fake.now, m_model.ticks = 0; }
+
+    // One tick as the rules have it: the alarm on 00:00:01, the end on 00:00:00.
+    void tick()
+    {
+        Model &m = m_model;
+        m.onOff = !m.onOff;
+        if (m.h == 0 && m.m == 0 && m.s == 1) {
+            if (!m.mute && m_rig.fake.waveDevices > 0 && !m.hook)
+                ++m.plays, m.hook = true, m.played = m.wave;
+            else if (!m.mute)
+                ++m.beeps;
+            m.red = true, m.state = Alarm;
+        }
+        if (m.h == 0 && m.m == 0 && m.s == 0) {
+            m.state = Idle, m.caption = "Brivel", m.entry.clear();
+        } else if (m.onOff) {
+            if (m.s-- == 0) {
+                m.s = 59;
+                if (m.m-- == 0)
+                    m.m = 59, --m.h;
+            }
+            m.entry = hms(m.h, m.m, m.s);
+            m.caption = QStringLiteral("Brivel - ") + m.entry;
+        }
+    }
+
+    std::mt19937_64 m_random;
+    QTemporaryDir m_dir; // the program folder, as the picker lists it
+    TimerRig m_rig;
+    Model m_model;
+};
+
+} // namespace
+
 class TestTimer : public QObject {
     Q_OBJECT
 private slots:
+    // The entries are written for a point as the decimal separator. The
+    // offscreen desktop's warnings (it cannot raise the picker) are not the
+    // walk's concern.
+    void initTestCase() { QLoggingCategory::setFilterRules("default.warning=false"), cleanup(); }
     void cleanup() { QLocale::setDefault(QLocale::c()); }
+
+    void randomWalk()
+    {
+        const auto setting = [](const char *name, quint64 otherwise) {
+            return qEnvironmentVariableIsSet(name) ? qEnvironmentVariable(name).toULongLong() : otherwise;
+        };
+        for (int devices : {1, 0}) {
+            const quint64 seed = setting("BRIVEL_SOAK_SEED", 20240607 + devices);
+            Walk walk(seed, devices);
+            QStringList last;
+            for (quint64 n = 1; n <= setting("BRIVEL_SOAK_STEPS", 100'000) / 2; ++n) {
+                last = last.mid(last.size() / 12) << QString::number(n) + ": " + walk.step();
+                QCoreApplication::processEvents();
+                if (const QString difference = walk.check(); !difference.isEmpty())
+                    QFAIL(qPrintable(QString("BRIVEL_SOAK_SEED=%1, %2 device(s)\n%3\n%4")
+                                         .arg(seed).arg(devices).arg(difference, last.join(", "))));
+            }
+        }
+    }
 
     // The entry, then in C and in de_DE the first time shown or the message:
     // "-" asks for minutes, "max" gives the maximum (seconds round half to even).
@@ -65,7 +326,8 @@ private slots:
             rig.tick(5);
             rig.w->setVisible(!hidden);
             rig.tick(); // the alarm
-            QVERIFY(rig.fake.plays.size() == 1 && rig.memoIs(true) && rig.w->cmdGo->isEnabled());
+            QVERIFY(rig.fake.plays.size() == 1 && rig.memoIs(true) && rig.w->cmdGo->isEnabled()
+                    && rig.fake.attention.isEmpty()); // active or hidden: nothing to ask
             QCOMPARE(rig.w->focusWidget() == rig.w->txtNumMin, !hidden);
             rig.tick(2);
             QVERIFY(rig.idle() && rig.w->txtNumMin->text().isEmpty() && !rig.w->Timer2->isArmed());
@@ -89,13 +351,13 @@ private slots:
         for (QMenu *m : {w->mnuFile, w->mnuOptions, w->mnuHelp}) {
             seen << m->title();
             for (QAction *a : m->actions())
-                seen << (a->isSeparator() ? "-" : a->text());
+                seen << (a->isSeparator() ? "-" : a->text() + (a->isCheckable() ? "*" : ""));
         }
         QCOMPARE(seen.join(", "),
                  "Please type desired number of minutes: | ,  | Enter whole minutes - use decimal "
                  "for fractions, Reset | Stop & Clear Timer, Start | Start timer, Pause | Pause "
                  "Timer, Memo: | , Exit | Exit Brivel, &File, &Reset, E&xit, &Options, &Always On "
-                 "Top, &Mute, -, &New Phone, &Old Phone, -, &Sound Picker, &Help, &Brivel Help, "
+                 "Top*, &Mute*, -, &New Phone*, &Old Phone*, -, &Sound Picker, &Help, &Brivel Help, "
                  "&About Brivel");
         for (const auto &[c, text] : QList<std::pair<QWidget *, QString>>{
                  {w->lblLabel1, w->lblLabel1->text()}, {w->lblMemo, "Memo:"}, {w->cmdGo, "Start"},
@@ -113,21 +375,17 @@ private slots:
             QVERIFY2(fm.horizontalAdvance(text) <= room.width()
                          && fm.tightBoundingRect(text).height() <= room.height(), qPrintable(text));
         }
+        rig.start("1"); // Tab goes round every control in reading order
+        QString order;
+        for (int i = 0; i < 6; ++i)
+            order += TimerRig::focused() + ' ', QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(order, "cmdPause txtMemo txtNumMin cmdExit cmdReset cmdPause ");
     }
 
-    // Only exactly True asks for topmost, and a failed call goes unnoticed
-    // (the window manager's side: the desktop scenario).
-    void msysSnd()
+    // A sound service that fails is one beep, and nothing else.
+    void failingSound()
     {
-        TimerRig rig;
-        QWindow *window = rig.w->windowHandle();
-        QCOMPARE(MSysSnd::SetTopMost(window, True), 1);
-        QCOMPARE(MSysSnd::SetTopMost(window, qint16(1)), 0);
-        rig.fake.topMostResult = false;
-        QCOMPARE(MSysSnd::SetTopMost(window, True), 0);
-        rig.w->mnuAlwaysOnTop->trigger();
-        QVERIFY(rig.w->mnuAlwaysOnTop->isChecked() && rig.fake.stackings.last().topMost);
-        rig.fake.playThrows = true; // a failing sound service is one beep
+        TimerRig rig([](test::FakePlatform &f) { f.playThrows = true; });
         MSysSnd::PlayWav("/a b/x.wav", True);
         QVERIFY(rig.fake.beeps == 1 && rig.fake.messages.isEmpty() && rig.fake.saves == 0);
     }
