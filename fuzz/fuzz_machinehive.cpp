@@ -26,11 +26,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     static QTemporaryDir folder(QDir("/dev/shm").exists() ? "/dev/shm/brivel-fuzz-XXXXXX" : QString());
     const QByteArray text(reinterpret_cast<const char *>(data), qsizetype(size));
     const auto keys = MachineHive::parse(text);
-    const QString path = folder.filePath("machine.reg");
-    QFile file(path);
-    check(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(text) == text.size(), "write");
-    file.close();
-    MachineHive hive(path);
+    QFile file(folder.filePath("machine.reg"));
+    check(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(text) == text.size() && file.flush(), "write");
+    MachineHive hive(file.fileName());
     HKEY h = 0;
     if (!keys) {
         check(hive.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "", 0, 0x2003F, &h) == ERROR_FILE_NOT_FOUND && !h,

@@ -38,13 +38,13 @@ public:
     void preloadWave(const QString &path) override { preloaded.append(path); }
     void playWave(const QString &path, bool wait) override
     {
-        playThrows ? throw std::runtime_error("no sound service") : plays.append({path, wait, now});
+        playThrows ? throw std::runtime_error("no sound service") : plays.append({path, wait});
     }
     void beep() override { ++beeps; }
-    bool setTopMost(QWindow *w, bool topMost) override { return stackings.append({w, topMost}), topMostResult; }
+    bool setTopMost(QWindow *, bool) override { return true; } // the window manager's side: tst_real_desktop
     void hideFromTaskbar(QWindow *window) override { offTaskbar.append(window); }
-    void setDemandsAttention(QWindow *w, bool on) override { attention.append({w, on}); }
-    qint64 startProgram(const QString &line, int show) override { return starts.append({line, show}), startResult; }
+    void setDemandsAttention(QWindow *, bool on) override { attention.append(on); }
+    qint64 startProgram(const QString &line, int show) override { return starts.append(line + '|' + QString::number(show)), startResult; }
     bool fileExists(const QString &path) override { return existingFiles.contains(path); }
     QString programFolder() override { return folder; }
     QString helpFilePath() override { return helpFile; }
@@ -63,21 +63,19 @@ public:
     int waveDevices = 1;
     QString folder = "/opt/brivel", helpFile = "/opt/brivel/Brivel Help.hlp";
     QStringList existingFiles;
-    bool topMostResult = true, playThrows = false;
+    bool playThrows = false;
     qint64 startResult = 4242; // 0: the start fails
     QString hivePath;          // empty: none
     qint64 now = 1'000'000;
     // Records.
     QHash<QString, QString> settings; // "Brivel|Settings\WaveFile|Current" -> value
     int saves = 0, beeps = 0;
-    struct Play { QString path; bool wait; qint64 at; };
+    struct Play { QString path; bool wait; };
     QList<Play> plays;
     QStringList preloaded, messages;
-    struct Stack { QWindow *window; bool topMost; };
-    QList<Stack> stackings, attention; // attention: asked for, or ended
+    QList<bool> attention; // asked for, or ended
     QList<QWindow *> offTaskbar;
-    struct Start { QString commandLine; int showWindow; };
-    QList<Start> starts;
+    QStringList starts; // "command line|show window"
 
 private:
     std::unique_ptr<MachineHive> m_hive;
@@ -88,7 +86,6 @@ private:
 class RecordingPlatform : public LinuxPlatform {
 public:
     QString programFolder() override { return folder; }
-    QString helpFilePath() override { return folder + QStringLiteral("/Brivel Help.hlp"); }
     void messageBox(const QString &text) override
     {
         messages.append(text);
@@ -113,8 +110,7 @@ struct TimerRig {
     FakePlatform fake;
     frmTimer *w = nullptr;
 
-    explicit TimerRig(const std::function<void(FakePlatform &)> &setup = {},
-                      Platform *platform = nullptr)
+    explicit TimerRig(const std::function<void(FakePlatform &)> &setup = {}, Platform *platform = nullptr)
     {
         if (setup)
             setup(fake);
@@ -149,13 +145,28 @@ struct TimerRig {
 
 inline QByteArray fileBytes(const QString &path)
 {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : "<unreadable>";
 }
 inline bool writeFile(const QString &path, const QByteArray &bytes)
 {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+// Clicks the item whose name or path is key; twice makes it a double click.
+inline bool clickItem(QAbstractItemView *view, const QString &key, bool twice = false)
+{
+    const QModelIndexList rows = view->model()->match(view->model()->index(0, 0), Qt::UserRole, key,
+                                                      1, Qt::MatchExactly | Qt::MatchRecursive);
+    if (rows.isEmpty())
+        return false;
+    view->scrollTo(rows.first());
+    const QPoint pos = view->visualRect(rows.first()).center();
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, pos);
+    if (twice)
+        QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, pos);
+    return true;
 }
 
 // What a program prints, such as xprop about a window.

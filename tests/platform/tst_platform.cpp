@@ -8,9 +8,7 @@
 
 using namespace brivel;
 
-namespace {
 const QString NewPhone = BRIVEL_PROGRAM_DIR "/Phonenew.wav", OldPhone = BRIVEL_PROGRAM_DIR "/Phonerng.wav";
-} // namespace
 
 class TestPlatform : public QObject {
     Q_OBJECT
@@ -24,7 +22,6 @@ private slots:
     {
         LinuxPlatform platform;
         QDir(folder).removeRecursively();
-        QCOMPARE(platform.GetSetting(test::App, test::Section, "Current", "d"), "d");
         platform.SaveSetting(test::App, test::Section, "Current", "/opt/brivel/Phonerng.wav");
         QCOMPARE(test::fileBytes(file), "[Settings]\nWaveFile\\Current=/opt/brivel/Phonerng.wav\n");
         for (const char *value : {"/home/ann/Rings, old/bell.wav", "/a=b/;c/#d/[e]/\"f\"\\g.wav",
@@ -35,8 +32,8 @@ private slots:
     }
 
     // A store Brivel cannot use: it starts with what can be read, a choice
-    // applies for the run, and the next start has it if it
-    // could be stored; a store that cannot be written keeps its old file.
+    // applies for the run, and the next start has it if it could be stored;
+    // a store that cannot be written keeps its old file.
     void storeAtFault_data()
     {
         QTest::addColumn<QString>("obstacle");
@@ -61,8 +58,7 @@ private slots:
         QDir(folder).removeRecursively();
         QFile::remove(folder);
         QVERIFY(QDir().mkpath(obstacle == "folder-file" ? QFileInfo(folder).path() : folder));
-        if (!content.isNull())
-            QVERIFY(test::writeFile(obstacle == "folder-file" ? folder : file, content));
+        QVERIFY(test::writeFile(obstacle == "folder-file" ? folder : file, content));
         QLockFile lock(file + ".lock");
         QVERIFY(obstacle != "lock-held" || lock.tryLock(0));
         if (obstacle == "read-only")
@@ -103,8 +99,7 @@ private slots:
         QVERIFY(hive.RegCloseKey(key) == ERROR_SUCCESS && hive.RegCloseKey(parent) == ERROR_SUCCESS);
         QVERIFY(hive.RegCloseKey(key) == ERROR_INVALID_HANDLE && hive.openKeyCount() == 0);
         for (const char *path : {"", BRIVEL_TEST_DATA, BRIVEL_TEST_DATA "/malformed.reg"})
-            QCOMPARE(MachineHive(path).RegOpenKeyExA(HKEY_LOCAL_MACHINE, "", 0, 0x2003F, &none),
-                     ERROR_FILE_NOT_FOUND);
+            QCOMPARE(MachineHive(path).RegOpenKeyExA(HKEY_LOCAL_MACHINE, "", 0, 0x2003F, &none), ERROR_FILE_NOT_FOUND);
     }
 
     // Which program runs, with which one argument; nothing in the text can
@@ -114,8 +109,7 @@ private slots:
         QTemporaryDir root;
         QDir::setCurrent(root.path()); // where a report, or an escaped "touch x", lands
         QVERIFY(QDir().mkpath("program folder") && QDir().mkpath("bin"));
-        for (const char *name : {"program folder/tool", "program folder/my viewer", "bin/tool",
-                                 "bin/pathonly", "notes.txt"}) {
+        for (const char *name : {"program folder/tool", "program folder/my viewer", "bin/tool", "notes.txt"}) {
             QVERIFY(test::writeFile(name, "#!/bin/sh\nprintf '%s|' \"$0\" \"$BRIVEL_SHOW_WINDOW\" "
                                           "\"$@\" > out.part && mv out.part out\n"));
             QFile::setPermissions(name, QFile::ReadOwner | QFile::WriteOwner

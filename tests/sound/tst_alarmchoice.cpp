@@ -8,25 +8,8 @@
 
 using namespace brivel;
 
-namespace {
 const QStringList Fixtures = {"a.wav", "B.WAV", "d.wave", "e.mp3", "mywav"};
 const QString Odd = "it's \"my\" grüße\nsong.wav";
-
-// Clicks the item whose name or path is key; twice makes it a double click.
-bool clickItem(QAbstractItemView *view, const QString &key, bool twice = false)
-{
-    const QModelIndexList rows = view->model()->match(view->model()->index(0, 0), Qt::UserRole, key,
-                                                      1, Qt::MatchExactly | Qt::MatchRecursive);
-    if (rows.isEmpty())
-        return false;
-    view->scrollTo(rows.first());
-    const QPoint pos = view->visualRect(rows.first()).center();
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, pos);
-    if (twice)
-        QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, pos);
-    return true;
-}
-} // namespace
 
 class TestAlarmChoice : public QObject {
     Q_OBJECT
@@ -34,14 +17,8 @@ class TestAlarmChoice : public QObject {
     std::unique_ptr<QTemporaryDir> m_dir;
 
     QString at(const QString &name) const { return m_platform.folder + '/' + name; }
-    QString stored(const char *key) { return m_platform.GetSetting(test::App, test::Section, key, "-"); }
-    void store(const char *key, const QString &v) { m_platform.SaveSetting(test::App, test::Section, key, v); }
     frmTimer &restart() { return test::unloadWindows(), Forms::Timer().show(), Forms::Timer(); }
-    frmSoundPkr &open()
-    {
-        Forms::Timer().mnuOptionsSoundPicker->trigger();
-        return *Forms::SoundPkrIfLoaded();
-    }
+    frmSoundPkr &open() { return Forms::Timer().mnuOptionsSoundPicker->trigger(), *Forms::SoundPkrIfLoaded(); }
     // A folder with a wave file and a subfolder.
     QString makeFolder(const QString &name)
     {
@@ -55,8 +32,7 @@ private slots:
         QFile::remove(QSettings(QSettings::IniFormat, QSettings::UserScope, "Brivel", "Brivel").fileName());
         m_dir = std::make_unique<QTemporaryDir>();
         m_platform.folder = m_dir->path();
-        m_platform.messages.clear();
-        m_platform.beeps = 0;
+        m_platform.messages.clear(), m_platform.beeps = 0;
         QDir(m_dir->path()).mkpath("sub");
         for (const QString &name : Fixtures + QStringList{"sub/" + Odd})
             test::writeFile(at(name), {});
@@ -68,7 +44,7 @@ private slots:
     // them and the picker keeps them; Cancel reloads them from the store; a
     // double click is OK, whatever the name holds; Exit unloads the hidden
     // picker; closing the picker from the desktop brings the main window back.
-    // (Which names OK takes, and what it clears: tst_soak.)
+    // (Which names OK takes, and what it clears: the walk in tst_frmtimer.)
     void okCancelDoubleClickAndExit()
     {
         frmSoundPkr *p = &open();
@@ -77,20 +53,20 @@ private slots:
         QTest::mouseClick(p->bxDrives, Qt::LeftButton), p->bxDrives->hidePopup();
         QCOMPARE(p->bxDrives->count(), drives);
         QCOMPARE(p->bxFiles->count(), Fixtures.size());
-        QVERIFY(clickItem(p->bxDirectories, at("sub"), true));
+        QVERIFY(test::clickItem(p->bxDirectories, at("sub"), true));
         QCOMPARE(p->bxFiles->count(), 1);
-        QVERIFY(clickItem(p->bxFiles, Odd));
+        QVERIFY(test::clickItem(p->bxFiles, Odd));
         QTest::mouseClick(p->cmdOK, Qt::LeftButton);
         QCOMPARE(&open(), p);
         QCOMPARE(p->bxFiles->FileName(), Odd);
-        QVERIFY(clickItem(p->bxDirectories, m_dir->path(), true));
+        QVERIFY(test::clickItem(p->bxDirectories, m_dir->path(), true));
         p->txtCurrentPath->setText("elsewhere");
         QTest::mouseClick(p->cmdCancel, Qt::LeftButton);
         QVERIFY(Forms::Timer().isVisible() && !Forms::SoundPkrIfLoaded());
         p = &open();
         QVERIFY(p->bxDirectories->Path() == at("sub") && p->bxFiles->Path() == at("sub"));
         QVERIFY(p->bxFiles->FileName().isEmpty() && p->txtCurrentPath->text() == at("sub/" + Odd));
-        QVERIFY(clickItem(p->bxFiles, Odd, true));
+        QVERIFY(test::clickItem(p->bxFiles, Odd, true));
         QTest::mouseClick(Forms::Timer().cmdExit, Qt::LeftButton);
         QVERIFY(!Forms::SoundPkrIfLoaded() && !Forms::TimerIfLoaded());
         QCOMPARE(restart().m_WaveFile, at("sub/" + Odd));
@@ -127,18 +103,18 @@ private slots:
         const QString readable = makeFolder("readable"), locked = makeFolder("locked");
         QVERIFY(QFile::setPermissions(locked, {}));
         QVERIFY(QFile::setPermissions(readable + "/inner", {}));
-        store("Directory", locked);
-        store("Files", locked);
+        for (const char *key : {"Directory", "Files"}) // where the lists were last
+            m_platform.SaveSetting(test::App, test::Section, key, locked);
         frmSoundPkr *p = &open();
         QVERIFY(p->bxDirectories->Path() == m_dir->path() && p->bxFiles->Path() == m_dir->path());
         QVERIFY(p->bxDirectories->setPath(readable));
-        QVERIFY(clickItem(p->bxDirectories, readable + "/inner", true));
+        QVERIFY(test::clickItem(p->bxDirectories, readable + "/inner", true));
         QVERIFY(m_platform.beeps == 1 && p->bxFiles->Path() == readable);
         const QString volume = makeFolder("volume"); // unmounted while shown
         QVERIFY(p->bxDirectories->setPath(volume) && QDir(volume).removeRecursively());
-        QVERIFY(clickItem(p->bxDirectories, volume + "/inner", true));
+        QVERIFY(test::clickItem(p->bxDirectories, volume + "/inner", true));
         QCOMPARE(m_platform.beeps, 2);
-        QVERIFY(p->bxDirectories->Path() == volume && clickItem(p->bxFiles, "ring.wav"));
+        QVERIFY(p->bxDirectories->Path() == volume && test::clickItem(p->bxFiles, "ring.wav"));
         QTest::mouseClick(p->cmdOK, Qt::LeftButton);
         QVERIFY(Forms::Timer().m_WaveFile == volume + "/ring.wav" && m_platform.messages.isEmpty());
         QVERIFY(QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
