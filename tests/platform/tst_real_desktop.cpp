@@ -166,7 +166,8 @@ private slots:
     }
 
     // No sound server at the load, then one started 8 s later: the load is
-    // quick, nothing hangs, the ring plays there, and the exit is prompt.
+    // quick, nothing hangs, the bell and the ring play there, and the exit is
+    // prompt.
     void lateServer()
     {
         const QByteArray session = qgetenv("PULSE_SERVER");
@@ -184,10 +185,16 @@ private slots:
                                     "module-null-sink"});
         SinkRecorder there;
         QVERIFY(QTest::qWaitFor([&] { return QFileInfo::exists(socket); }, 9000) && there.start());
+        const QByteArray dataDirs = qgetenv("XDG_DATA_DIRS");
+        qputenv("XDG_DATA_DIRS", "/nowhere"); // a desktop without a sound theme: the bell is Brivel's own tone
+        const double beep = there.now();
+        late->beep();
+        QVERIFY(there.waitUntil(beep + 600) && !std::isnan(there.loud(beep, beep + 600)));
+        qputenv("XDG_DATA_DIRS", dataDirs);
         const double call = there.now();
         late->playWave(ring, false);
         QVERIFY(there.waitUntil(call + 1500) && !std::isnan(there.loud(call, call + 1500)));
-        QCOMPARE(late->beeps, 0); // the ring played
+        QCOMPARE(late->beeps, 1); // and the ring played
         clock.restart();
         test::unloadWindows();
         late.reset();
@@ -197,9 +204,9 @@ private slots:
 
     // Centred, then where the user puts it; on top and released without
     // moving; hidden and shown as the sound picker does, also when the window
-    // manager sees both at once, it comes back where it was and stays on top. While on top, a refused
-    // entry's box (titled Brivel, OK only, plain text), About and the picker
-    // open above it, and are released with it.
+    // manager sees both at once, it comes back where it was and stays on top.
+    // While on top, a refused entry's box (titled Brivel, OK only, plain
+    // text), About and the picker open above it, and are released with it.
     void alwaysOnTop()
     {
         test::TimerRig rig({}, &platform);
