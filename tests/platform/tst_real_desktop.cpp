@@ -170,7 +170,9 @@ private slots:
     // prompt.
     void lateServer()
     {
-        const QByteArray session = qgetenv("PULSE_SERVER");
+        const auto restore = qScopeGuard([server = qgetenv("PULSE_SERVER"), data = qgetenv("XDG_DATA_DIRS")] {
+            qputenv("PULSE_SERVER", server), qputenv("XDG_DATA_DIRS", data);
+        });
         const QString socket = dir.filePath("s"), ring = BRIVEL_PROGRAM_DIR "/Phonenew.wav";
         qputenv("PULSE_SERVER", QFile::encodeName("unix:" + socket));
         QElapsedTimer clock;
@@ -185,12 +187,10 @@ private slots:
                                     "module-null-sink"});
         SinkRecorder there;
         QVERIFY(QTest::qWaitFor([&] { return QFileInfo::exists(socket); }, 9000) && there.start());
-        const QByteArray dataDirs = qgetenv("XDG_DATA_DIRS");
         qputenv("XDG_DATA_DIRS", "/nowhere"); // a desktop without a sound theme: the bell is Brivel's own tone
         const double beep = there.now();
         late->beep();
         QVERIFY(there.waitUntil(beep + 600) && !std::isnan(there.loud(beep, beep + 600)));
-        qputenv("XDG_DATA_DIRS", dataDirs);
         const double call = there.now();
         late->playWave(ring, false);
         QVERIFY(there.waitUntil(call + 1500) && !std::isnan(there.loud(call, call + 1500)));
@@ -199,7 +199,6 @@ private slots:
         test::unloadWindows();
         late.reset();
         QVERIFY(clock.elapsed() < 3000);
-        qputenv("PULSE_SERVER", session);
     }
 
     // Centred, then where the user puts it; on top and released without

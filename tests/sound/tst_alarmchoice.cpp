@@ -20,10 +20,7 @@ class TestAlarmChoice : public QObject {
     frmTimer &restart() { return test::unloadWindows(), Forms::Timer().show(), Forms::Timer(); }
     frmSoundPkr &open() { return Forms::Timer().mnuOptionsSoundPicker->trigger(), *Forms::SoundPkrIfLoaded(); }
     // A folder with a wave file and a subfolder.
-    QString makeFolder(const QString &name)
-    {
-        return QDir().mkpath(at(name + "/inner")), test::writeFile(at(name + "/ring.wav"), {}), at(name);
-    }
+    QString makeFolder(const QString &n) { return QDir().mkpath(at(n + "/inner")), test::writeFile(at(n + "/ring.wav"), {}), at(n); }
 
 private slots:
     void initTestCase() { Forms::setPlatform(&m_platform); }

@@ -329,8 +329,7 @@ private slots:
         frmTimer *w = rig.w;
         QCOMPARE(w->centralWidget()->size(), QSize(224, 149));
         QStringList seen;
-        for (QWidget *c : std::initializer_list<QWidget *>{w->lblLabel1, w->txtNumMin, w->cmdReset,
-                                                           w->cmdGo, w->cmdPause, w->lblMemo, w->cmdExit})
+        for (QWidget *c : QWidgetList{w->lblLabel1, w->txtNumMin, w->cmdReset, w->cmdGo, w->cmdPause, w->lblMemo, w->cmdExit})
             seen << c->property("text").toString() + " | " + c->toolTip();
         for (QMenu *m : {w->mnuFile, w->mnuOptions, w->mnuHelp}) {
             seen << m->title();
