@@ -33,6 +33,7 @@ declare -A why=(
   [desktop-file-utils]="tests: check the desktop entry"
   [appstream]="tests: check the software centre entry"
   [clang]="tests: fuzzing"
+  [clang-format]="tests: every C++ file laid out as .clang-format says; the test share counted so"
   [libclang-rt-14-dev]="tests: fuzzing and sanitizers"
   [weston]="tests: a Wayland session"
   [xwayland]="tests: the X server of that Wayland session"
@@ -59,7 +60,7 @@ elif [ "$mode" = package ]; then
   packages+=("${deb_packages[@]}")
 else
   packages+=(xvfb openbox x11-utils xdotool pulseaudio pulseaudio-utils sox imagemagick
-             desktop-file-utils appstream clang libclang-rt-14-dev
+             desktop-file-utils appstream clang clang-format libclang-rt-14-dev
              weston xwayland qt6-wayland lintian "${deb_packages[@]}")
 fi
 
