@@ -25,14 +25,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     static const QLocale locales[] = {QLocale::c(), QLocale(QLocale::German, QLocale::Germany),
                                       QLocale(QLocale::French, QLocale::France)};
     const QLocale &locale = locales[data[0] % 3];
-    const QString text = QString::fromUtf8(reinterpret_cast<const char *>(data + 1), qsizetype(size - 1));
+    const QString text =
+        QString::fromUtf8(reinterpret_cast<const char *>(data + 1), qsizetype(size - 1));
     const MinutesEntry e = classifyMinutes(text, locale);
     check((e.kind == EntryKind::Empty) == text.isEmpty(), "empty", text);
     const MinutesEntry padded = classifyMinutes(" " + text + "\t", locale);
-    check(text.isEmpty() || (padded.kind == e.kind && padded.totalSecs == e.totalSecs), "blanks", text);
+    check(text.isEmpty() || (padded.kind == e.kind && padded.totalSecs == e.totalSecs), "blanks",
+          text);
     if (e.kind != EntryKind::Valid)
         return 0;
-    check(e.minutes >= 0 && e.minutes <= MaxMinutes && std::abs(e.totalSecs - e.minutes * 60) <= 0.5,
+    check(e.minutes >= 0 && e.minutes <= MaxMinutes
+              && std::abs(e.totalSecs - e.minutes * 60) <= 0.5,
           "range", text);
     QLocale plain = locale;
     plain.setNumberOptions(QLocale::OmitGroupSeparator);
@@ -40,7 +43,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     check(again.kind == EntryKind::Valid && again.minutes == e.minutes, "read back", text);
     const Counters c = splitTotal(e.totalSecs);
     check(c.hours * 3600 + c.mins * 60 + c.secs - 1 == e.totalSecs && c.mins >= 0 && c.mins < 60
-              && c.secs >= 1 && c.secs <= 60, "counters", text);
+              && c.secs >= 1 && c.secs <= 60,
+          "counters", text);
     check(remainingText(c.hours, c.mins, c.secs).size() == 8, "display", text);
     return 0;
 }

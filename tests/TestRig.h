@@ -26,11 +26,13 @@ inline const QString App = QStringLiteral("Brivel"), Section = QStringLiteral("S
 // a test sets. Nothing here blocks or touches the desktop.
 class FakePlatform : public Platform {
 public:
-    QString GetSetting(const QString &a, const QString &s, const QString &k, const QString &d) override
+    QString GetSetting(const QString &a, const QString &s, const QString &k,
+                       const QString &d) override
     {
         return settings.value(a + '|' + s + '|' + k, d);
     }
-    void SaveSetting(const QString &a, const QString &s, const QString &k, const QString &v) override
+    void SaveSetting(const QString &a, const QString &s, const QString &k,
+                     const QString &v) override
     {
         ++saves, settings.insert(a + '|' + s + '|' + k, v);
     }
@@ -41,10 +43,16 @@ public:
         playThrows ? throw std::runtime_error("no sound service") : plays.append({path, wait});
     }
     void beep() override { ++beeps; }
-    bool setTopMost(QWindow *, bool) override { return true; } // the window manager's side: tst_real_desktop
+    bool setTopMost(QWindow *, bool) override
+    {
+        return true;
+    } // the window manager's side: tst_real_desktop
     void hideFromTaskbar(QWindow *window) override { offTaskbar.append(window); }
     void setDemandsAttention(QWindow *, bool on) override { attention.append(on); }
-    qint64 startProgram(const QString &line, int show) override { return starts.append(line + '|' + QString::number(show)), startResult; }
+    qint64 startProgram(const QString &line, int show) override
+    {
+        return starts.append(line + '|' + QString::number(show)), startResult;
+    }
     bool fileExists(const QString &path) override { return existingFiles.contains(path); }
     QString programFolder() override { return folder; }
     QString helpFilePath() override { return helpFile; }
@@ -57,7 +65,10 @@ public:
         return *m_hive;
     }
     void advance(qint64 ms) { now += ms; }
-    QString stored(const QString &key) const { return settings.value(App + '|' + Section + '|' + key); }
+    QString stored(const QString &key) const
+    {
+        return settings.value(App + '|' + Section + '|' + key);
+    }
 
     // Answers.
     int waveDevices = 1;
@@ -70,7 +81,10 @@ public:
     // Records.
     QHash<QString, QString> settings; // "Brivel|Settings\WaveFile|Current" -> value
     int saves = 0, beeps = 0;
-    struct Play { QString path; bool wait; };
+    struct Play {
+        QString path;
+        bool wait;
+    };
     QList<Play> plays;
     QStringList preloaded, messages;
     QList<bool> attention; // asked for, or ended
@@ -110,7 +124,8 @@ struct TimerRig {
     FakePlatform fake;
     frmTimer *w = nullptr;
 
-    explicit TimerRig(const std::function<void(FakePlatform &)> &setup = {}, Platform *platform = nullptr)
+    explicit TimerRig(const std::function<void(FakePlatform &)> &setup = {},
+                      Platform *platform = nullptr)
     {
         if (setup)
             setup(fake);
@@ -128,7 +143,10 @@ struct TimerRig {
         for (int i = 0; i < count; ++i)
             fake.advance(TickIntervalMs), w->Timer2->catchUp();
     }
-    static QString focused() { return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : "-"; }
+    static QString focused()
+    {
+        return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : "-";
+    }
     // After an alarm the memo is bold red; a click makes it plain black.
     bool memoIs(bool red) const
     {

@@ -18,15 +18,22 @@ class TestAlarmChoice : public QObject {
 
     QString at(const QString &name) const { return m_platform.folder + '/' + name; }
     frmTimer &restart() { return test::unloadWindows(), Forms::Timer().show(), Forms::Timer(); }
-    frmSoundPkr &open() { return Forms::Timer().mnuOptionsSoundPicker->trigger(), *Forms::SoundPkrIfLoaded(); }
+    frmSoundPkr &open()
+    {
+        return Forms::Timer().mnuOptionsSoundPicker->trigger(), *Forms::SoundPkrIfLoaded();
+    }
     // A folder with a wave file and a subfolder.
-    QString makeFolder(const QString &n) { return QDir().mkpath(at(n + "/inner")), test::writeFile(at(n + "/ring.wav"), {}), at(n); }
+    QString makeFolder(const QString &n)
+    {
+        return QDir().mkpath(at(n + "/inner")), test::writeFile(at(n + "/ring.wav"), {}), at(n);
+    }
 
 private slots:
     void initTestCase() { Forms::setPlatform(&m_platform); }
     void init()
     {
-        QFile::remove(QSettings(QSettings::IniFormat, QSettings::UserScope, "Brivel", "Brivel").fileName());
+        QFile::remove(
+            QSettings(QSettings::IniFormat, QSettings::UserScope, "Brivel", "Brivel").fileName());
         m_dir = std::make_unique<QTemporaryDir>();
         m_platform.folder = m_dir->path();
         m_platform.messages.clear(), m_platform.beeps = 0;
@@ -45,7 +52,8 @@ private slots:
     void okCancelDoubleClickAndExit()
     {
         frmSoundPkr *p = &open();
-        QVERIFY(p->bxDrives->Drive() == QStorageInfo(m_dir->path()).rootPath() && p->bxFiles->Path() == m_dir->path());
+        QVERIFY(p->bxDrives->Drive() == QStorageInfo(m_dir->path()).rootPath()
+                && p->bxFiles->Path() == m_dir->path());
         const int drives = p->bxDrives->count(); // read again when the list opens
         QTest::mouseClick(p->bxDrives, Qt::LeftButton), p->bxDrives->hidePopup();
         QCOMPARE(p->bxDrives->count(), drives);
@@ -77,9 +85,13 @@ private slots:
     {
         frmSoundPkr &p = open();
         const int r = p.width() - 1, b = p.height() - 1;
-        for (const auto &[x, y, shape] : {std::tuple{2, 2, Qt::SizeFDiagCursor}, {r - 15, 2, Qt::SizeBDiagCursor},
-                 {2, b - 15, Qt::SizeBDiagCursor}, {r, b, Qt::SizeFDiagCursor}, {20, 1, Qt::SizeVerCursor},
-                 {r, 40, Qt::SizeHorCursor}, {2, 40, Qt::SizeHorCursor}}) {
+        for (const auto &[x, y, shape] : {std::tuple{2, 2, Qt::SizeFDiagCursor},
+                                          {r - 15, 2, Qt::SizeBDiagCursor},
+                                          {2, b - 15, Qt::SizeBDiagCursor},
+                                          {r, b, Qt::SizeFDiagCursor},
+                                          {20, 1, Qt::SizeVerCursor},
+                                          {r, 40, Qt::SizeHorCursor},
+                                          {2, 40, Qt::SizeHorCursor}}) {
             QTest::mouseMove(&p, {x, y});
             QVERIFY2(p.cursor().shape() == shape, qPrintable(QString("%1,%2").arg(x).arg(y)));
         }
@@ -114,7 +126,8 @@ private slots:
         QVERIFY(p->bxDirectories->Path() == volume && test::clickItem(p->bxFiles, "ring.wav"));
         QTest::mouseClick(p->cmdOK, Qt::LeftButton);
         QVERIFY(Forms::Timer().m_WaveFile == volume + "/ring.wav" && m_platform.messages.isEmpty());
-        QVERIFY(QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        QVERIFY(
+            QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
     }
 };
 

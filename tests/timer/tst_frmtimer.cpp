@@ -21,10 +21,14 @@ namespace {
 
 // What a user types, and the seconds it gives: -1 asks for minutes, -2 is
 // above the maximum.
-struct Entry { const char *text; int seconds; };
-constexpr Entry Entries[] = {{"0", 0}, {"0.02", 1}, {"0.05", 3}, {"0.125", 8}, {"0.375", 22}, {"0.99", 59},
-    {"1", 60}, {" 1.5 ", 90}, {"60", 3600}, {"5999", 359940}, {"", -1}, {"abc", -1}, {"-1", -1},
-    {"nan", -1}, {"1,5", -1}, {"5999.01", -2}, {"1e400", -2}};
+struct Entry {
+    const char *text;
+    int seconds;
+};
+constexpr Entry Entries[] = {
+    {"0", 0},   {"0.02", 1},   {"0.05", 3},  {"0.125", 8},     {"0.375", 22}, {"0.99", 59},
+    {"1", 60},  {" 1.5 ", 90}, {"60", 3600}, {"5999", 359940}, {"", -1},      {"abc", -1},
+    {"-1", -1}, {"nan", -1},   {"1,5", -1},  {"5999.01", -2},  {"1e400", -2}};
 constexpr int Steps[] = {500, 500, 500, 250, 1000, 1517, 5000};
 // What the picker's folder holds; OK takes a name ending in "wav" only.
 constexpr const char *PickerFiles[] = {"ring.wav", "BELL.WAV", "notes.txt"};
@@ -50,7 +54,10 @@ QString row(std::initializer_list<QVariant> parts)
         s += v.toString() + " | ";
     return s;
 }
-QString hms(int h, int m, int s) { return QString::asprintf("%02d:%02d:%02d", h, m, s); }
+QString hms(int h, int m, int s)
+{
+    return QString::asprintf("%02d:%02d:%02d", h, m, s);
+}
 
 class Walk {
 public:
@@ -96,7 +103,8 @@ public:
             // Enter in the entry field is Start while Start is enabled.
             const bool enabled = roll < 60 ? click(w->cmdGo) : w->cmdGo->isEnabled();
             if (roll >= 60)
-                w->txtNumMin->setFocus(), QTest::keyClick(w->txtNumMin, pick(2) ? Qt::Key_Return : Qt::Key_Enter);
+                w->txtNumMin->setFocus(),
+                    QTest::keyClick(w->txtNumMin, pick(2) ? Qt::Key_Return : Qt::Key_Enter);
             if (!enabled)
                 return "Start (off)";
             m.red = false;
@@ -200,7 +208,11 @@ private:
 
     int pick(int count) { return int(m_random() % quint64(count)); }
     // Whether it was enabled.
-    static bool click(QPushButton *b) { const bool on = b->isEnabled(); return QTest::mouseClick(b, Qt::LeftButton), on; }
+    static bool click(QPushButton *b)
+    {
+        const bool on = b->isEnabled();
+        return QTest::mouseClick(b, Qt::LeftButton), on;
+    }
     void restart() { m.start = m_rig.fake.now, m.ticks = 0; }
 
     // One tick as the rules have it: the alarm on 00:00:01, the end on 00:00:00.
@@ -247,7 +259,8 @@ private slots:
     void randomWalk()
     {
         const auto setting = [](const char *name, quint64 otherwise) {
-            return qEnvironmentVariableIsSet(name) ? qEnvironmentVariable(name).toULongLong() : otherwise;
+            return qEnvironmentVariableIsSet(name) ? qEnvironmentVariable(name).toULongLong()
+                                                   : otherwise;
         };
         for (int devices : {1, 0}) {
             const quint64 seed = setting("BRIVEL_SOAK_SEED", 20240607 + devices);
@@ -258,7 +271,9 @@ private slots:
                 QCoreApplication::processEvents();
                 if (const QString difference = walk.check(); !difference.isEmpty())
                     QFAIL(qPrintable(QString("BRIVEL_SOAK_SEED=%1, %2 device(s)\n%3\n%4")
-                                         .arg(seed).arg(devices).arg(difference, last.join(", "))));
+                                         .arg(seed)
+                                         .arg(devices)
+                                         .arg(difference, last.join(", "))));
             }
         }
     }
@@ -269,11 +284,19 @@ private slots:
     {
         QTest::addColumn<QString>("entry");
         QTest::addColumn<QString>("outcome");
-        const char *rows[][3] = {
-            {"", "-", "-"}, {"abc", "-", "-"}, {"-1", "-", "-"}, {"nan", "-", "-"},
-            {"1e400", "max", "max"}, {"1,000", "-", "00:01:00"}, {"1.5", "00:01:30", "-"},
-            {"5999.01", "max", "-"}, {"5999,01", "-", "max"}, {"5999", "99:59:00", "99:59:00"},
-            {"0.125", "00:00:08", "-"}, {"0.375", "00:00:22", "-"}, {" 5 ", "00:05:00", "00:05:00"}};
+        const char *rows[][3] = {{"", "-", "-"},
+                                 {"abc", "-", "-"},
+                                 {"-1", "-", "-"},
+                                 {"nan", "-", "-"},
+                                 {"1e400", "max", "max"},
+                                 {"1,000", "-", "00:01:00"},
+                                 {"1.5", "00:01:30", "-"},
+                                 {"5999.01", "max", "-"},
+                                 {"5999,01", "-", "max"},
+                                 {"5999", "99:59:00", "99:59:00"},
+                                 {"0.125", "00:00:08", "-"},
+                                 {"0.375", "00:00:22", "-"},
+                                 {" 5 ", "00:05:00", "00:05:00"}};
         for (const auto &r : rows)
             for (int l : {1, 2})
                 QTest::addRow("%s \"%s\"", l == 1 ? "C" : "de", r[0]) << r[0] << r[l];
@@ -329,35 +352,47 @@ private slots:
         frmTimer *w = rig.w;
         QCOMPARE(w->centralWidget()->size(), QSize(224, 149));
         QStringList seen;
-        for (QWidget *c : QWidgetList{w->lblLabel1, w->txtNumMin, w->cmdReset, w->cmdGo, w->cmdPause, w->lblMemo, w->cmdExit})
+        for (QWidget *c : QWidgetList{w->lblLabel1, w->txtNumMin, w->cmdReset, w->cmdGo,
+                                      w->cmdPause, w->lblMemo, w->cmdExit})
             seen << c->property("text").toString() + " | " + c->toolTip();
         for (QMenu *m : {w->mnuFile, w->mnuOptions, w->mnuHelp}) {
             seen << m->title();
             for (QAction *a : m->actions())
                 seen << (a->isSeparator() ? "-" : a->text() + (a->isCheckable() ? "*" : ""));
         }
-        QCOMPARE(seen.join(", "),
-                 "Please type desired number of minutes: | ,  | Enter whole minutes - use decimal "
-                 "for fractions, Reset | Stop & Clear Timer, Start | Start timer, Pause | Pause "
-                 "Timer, Memo: | , Exit | Exit Brivel, &File, &Reset, E&xit, &Options, &Always On "
-                 "Top*, &Mute*, -, &New Phone*, &Old Phone*, -, &Sound Picker, &Help, &Brivel Help, "
-                 "&About Brivel");
-        for (const auto &[c, text] : QList<std::pair<QWidget *, QString>>{
-                 {w->lblLabel1, w->lblLabel1->text()}, {w->lblMemo, "Memo:"}, {w->cmdGo, "Start"},
-                 {w->cmdReset, "Reset"}, {w->cmdPause, "Resume"}, {w->cmdExit, "Exit"},
-                 {w->txtNumMin, "99:59:00"}}) {
-            QStyleOptionButton option; // a button's text has its bevel round it, the entry's its cursor
+        QCOMPARE(
+            seen.join(", "),
+            "Please type desired number of minutes: | ,  | Enter whole minutes - use decimal "
+            "for fractions, Reset | Stop & Clear Timer, Start | Start timer, Pause | Pause "
+            "Timer, Memo: | , Exit | Exit Brivel, &File, &Reset, E&xit, &Options, &Always On "
+            "Top*, &Mute*, -, &New Phone*, &Old Phone*, -, &Sound Picker, &Help, &Brivel Help, "
+            "&About Brivel");
+        for (const auto &[c, text] :
+             QList<std::pair<QWidget *, QString>>{{w->lblLabel1, w->lblLabel1->text()},
+                                                  {w->lblMemo, "Memo:"},
+                                                  {w->cmdGo, "Start"},
+                                                  {w->cmdReset, "Reset"},
+                                                  {w->cmdPause, "Resume"},
+                                                  {w->cmdExit, "Exit"},
+                                                  {w->txtNumMin, "99:59:00"}}) {
+            QStyleOptionButton
+                option; // a button's text has its bevel round it, the entry's its cursor
             option.initFrom(c);
-            const QRect room = qobject_cast<QPushButton *>(c) ? c->style()->subElementRect(QStyle::SE_PushButtonContents, &option, c)
-                             : c->contentsRect().marginsRemoved(c == w->txtNumMin ? QMargins(3, 1, 3, 1) : QMargins());
+            const QRect room =
+                qobject_cast<QPushButton *>(c)
+                    ? c->style()->subElementRect(QStyle::SE_PushButtonContents, &option, c)
+                    : c->contentsRect().marginsRemoved(c == w->txtNumMin ? QMargins(3, 1, 3, 1)
+                                                                         : QMargins());
             const QFontMetrics fm(c->font());
             QVERIFY2(fm.horizontalAdvance(text) <= room.width()
-                         && fm.tightBoundingRect(text).height() <= room.height(), qPrintable(text));
+                         && fm.tightBoundingRect(text).height() <= room.height(),
+                     qPrintable(text));
         }
         rig.start("1"); // Tab goes round every control in reading order
         QString order;
         for (int i = 0; i < 6; ++i)
-            order += TimerRig::focused() + ' ', QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            order += TimerRig::focused() + ' ',
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QCOMPARE(order, "cmdPause txtMemo txtNumMin cmdExit cmdReset cmdPause ");
     }
 
@@ -374,7 +409,8 @@ private slots:
     // active, until the timer is activated; then the last second as ever.
     void longSleep()
     {
-        for (const auto &[minutes, shown, plays] : {std::tuple{"900", "05:00:01", 0}, {"300", "00:00:01", 1}}) {
+        for (const auto &[minutes, shown, plays] :
+             {std::tuple{"900", "05:00:01", 0}, {"300", "00:00:01", 1}}) {
             TimerRig rig;
             rig.start(minutes);
             QWidget other;
@@ -388,7 +424,8 @@ private slots:
             QVERIFY(titles == 1 && rig.w->txtNumMin->text() == shown && rig.memoIs(plays));
             QVERIFY(rig.fake.plays.size() == plays && rig.fake.attention.size() == plays);
             rig.tick(2);
-            QVERIFY(rig.fake.plays.size() == plays && rig.fake.beeps == plays && rig.idle() == plays);
+            QVERIFY(rig.fake.plays.size() == plays && rig.fake.beeps == plays
+                    && rig.idle() == plays);
             QCOMPARE(rig.w->txtNumMin->text(), plays ? "" : "05:00:00");
             rig.w->activateWindow();
             QVERIFY(QTest::qWaitForWindowActive(rig.w));
