@@ -5,8 +5,6 @@
 #include "HelpFile.h"
 #include "HelpViewer.h"
 #include "TestRig.h"
-#include "about/frmAbout.h"
-#include "sound/frmSoundPkr.h"
 
 using namespace brivel;
 
@@ -18,7 +16,11 @@ class TestAbout : public QObject {
     std::unique_ptr<test::TimerRig> rig;
     test::FakePlatform *fake = nullptr;
 
-    frmAbout &openAbout() { return rig->w->mnuHelpAboutBrivel->trigger(), *Forms::AboutIfLoaded(); }
+    frmAbout &openAbout()
+    {
+        rig->w->mnuHelpAboutBrivel->trigger();
+        return *Forms::AboutIfLoaded();
+    }
 
 private slots:
     void init()
@@ -56,7 +58,8 @@ private slots:
                                        : QStringList{started + "|1"}); // shown normally
             QCOMPARE(fake->messages,
                      started.isEmpty() || !result ? QStringList{Unavailable} : QStringList());
-            QVERIFY(fake->machineHive().openKeyCount() == 0 && about.isVisible());
+            QCOMPARE(fake->machineHive().openKeyCount(), 0);
+            QCOMPARE(test::windows(), "frmTimer, frmAbout");
         }
     }
 
@@ -71,9 +74,11 @@ private slots:
             QVERIFY(QTest::qWaitForWindowActive(&about));
             QCOMPARE(about.windowTitle() + " " + about.lblVersion->text(),
                      "About Brivel Version 1.1.0");
-            QVERIFY(!about.isModal() && !about.parentWidget()
-                    && fake->offTaskbar.contains(about.windowHandle()));
-            QVERIFY(about.size() == QSize(382, 237) && about.minimumSize() == about.maximumSize());
+            QVERIFY(!about.isModal());
+            QVERIFY(!about.parentWidget());
+            QVERIFY(fake->offTaskbar.contains(about.windowHandle()));
+            QCOMPARE(about.size(), QSize(382, 237));
+            QCOMPARE(about.minimumSize(), about.maximumSize());
             QVERIFY(
                 !(about.windowFlags() & (Qt::WindowMinMaxButtonsHint | Qt::WindowStaysOnTopHint)));
             QVERIFY((about.geometry().center() - about.screen()->availableGeometry().center())
@@ -83,18 +88,22 @@ private slots:
                 QVERIFY2(l->rect().contains(
                              l->fontMetrics().boundingRect(l->rect(), Qt::TextWordWrap, l->text())),
                          qPrintable(l->text()));
-            QVERIFY(QApplication::focusWidget() == about.cmdOK && about.cmdOK->isDefault());
+            QCOMPARE(QApplication::focusWidget(), about.cmdOK);
+            QVERIFY(about.cmdOK->isDefault());
             const QPointer<frmAbout> alive(&about);
             QTest::keyClick(QApplication::focusWidget(), key);
-            QVERIFY(!Forms::AboutIfLoaded() && !alive->isVisible());
+            QCOMPARE(test::windows(), "frmTimer");
+            QVERIFY(!alive->isVisible());
             QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
             QVERIFY(!alive);
         }
         frmAbout &about = openAbout();
         QTest::keyClick(about.cmdSysInfo, Qt::Key_Return); // Enter on System Info looks it up
-        QVERIFY(fake->messages == QStringList{Unavailable} && about.isVisible());
+        QCOMPARE(fake->messages, QStringList{Unavailable});
+        QCOMPARE(test::windows(), "frmTimer, frmAbout");
         rig->w->cmdExit->click();
-        QVERIFY(!Forms::TimerIfLoaded() && Forms::AboutIfLoaded() == &about && about.isVisible());
+        QCOMPARE(test::windows(), "frmAbout");
+        QCOMPARE(Forms::AboutIfLoaded(), &about);
     }
 
     // Alt+H, B starts the viewer with the path as it is; F1 opens the topic
@@ -130,14 +139,14 @@ private slots:
             QCOMPARE(fake->starts, args ? QStringList{"Winhlp32.exe " + QLatin1String(args)
                                                       + fake->helpFile + "|4"}
                                         : QStringList());
-            QVERIFY(!Forms::SoundPkrIfLoaded() || QLatin1String(where) == "frmSoundPkr");
+            QCOMPARE(Forms::SoundPkrIfLoaded() != nullptr, QLatin1String(where) == "frmSoundPkr");
         }
         fake->startResult = 0;
         rig->start("1");
         rig->w->mnuHelpBrivelHelp->trigger();
         QTest::keyClick(rig->w->cmdPause, Qt::Key_F1);
-        QVERIFY(fake->messages == QStringList(2, "The help file could not be opened.")
-                && rig->w->Timer2->Enabled());
+        QCOMPARE(fake->messages, QStringList(2, "The help file could not be opened."));
+        QVERIFY(rig->w->Timer2->Enabled());
     }
 
     // The viewer: "-topic N path" from F1, the bare path from the Help
@@ -160,7 +169,8 @@ private slots:
                                          {"old.hlp", "not a help file"}}) {
             HelpViewer bad;
             bad.open({2, dir.filePath(name)});
-            QVERIFY2(bad.currentTopic() == 0 && bad.browser()->toPlainText().contains(says), name);
+            QCOMPARE(bad.currentTopic(), 0);
+            QVERIFY2(bad.browser()->toPlainText().contains(says), name);
             QVERIFY(!bad.contentsButton()->isEnabled());
         }
         // Beside the timer on the side with the most room, on the screen, shrunk to fit.

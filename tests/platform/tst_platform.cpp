@@ -62,7 +62,8 @@ private slots:
         QVERIFY(QDir().mkpath(obstacle == "folder-file" ? QFileInfo(folder).path() : folder));
         QVERIFY(test::writeFile(obstacle == "folder-file" ? folder : file, content));
         QLockFile lock(file + ".lock");
-        QVERIFY(obstacle != "lock-held" || lock.tryLock(0));
+        if (obstacle == "lock-held")
+            QVERIFY(lock.tryLock(0));
         if (obstacle == "read-only")
             QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
         const QByteArray before = test::fileBytes(folder) + test::fileBytes(file);
@@ -71,7 +72,8 @@ private slots:
         QCOMPARE(rig.w->m_WaveFile, startsWith);
         const QString chosen = startsWith == OldPhone ? NewPhone : OldPhone;
         (startsWith == OldPhone ? rig.w->mnuNewPhone : rig.w->mnuOldPhone)->trigger();
-        QVERIFY(rig.w->m_WaveFile == chosen && platform.messages.isEmpty());
+        QCOMPARE(rig.w->m_WaveFile, chosen);
+        QVERIFY(platform.messages.isEmpty());
         if (obstacle != "file")
             QCOMPARE(test::fileBytes(folder) + test::fileBytes(file), before);
         test::unloadWindows();
@@ -95,16 +97,21 @@ private slots:
         unsigned char small[17] = {};
         QCOMPARE(hive.RegQueryValueExA(key, QByteArray("Text\0x", 6), nullptr, &type, small, &size),
                  ERROR_MORE_DATA);
-        QVERIFY(none == 0 && type == REG_SZ && size == 18 && small[0] == 0
-                && hive.openKeyCount() == 2);
+        QCOMPARE(none, 0u);
+        QCOMPARE(type, REG_SZ);
+        QCOMPARE(size, 18u);
+        QCOMPARE(small[0], uchar(0));
+        QCOMPARE(hive.openKeyCount(), 2);
         quint32 dword = 0, four = 4;
         QCOMPARE(hive.RegQueryValueExA(key, "Dword", nullptr, &type,
                                        reinterpret_cast<uchar *>(&dword), &four),
                  ERROR_SUCCESS);
-        QVERIFY(type == REG_DWORD && dword == 42);
-        QVERIFY(hive.RegCloseKey(key) == ERROR_SUCCESS
-                && hive.RegCloseKey(parent) == ERROR_SUCCESS);
-        QVERIFY(hive.RegCloseKey(key) == ERROR_INVALID_HANDLE && hive.openKeyCount() == 0);
+        QCOMPARE(type, REG_DWORD);
+        QCOMPARE(dword, 42u);
+        QCOMPARE(hive.RegCloseKey(key), ERROR_SUCCESS);
+        QCOMPARE(hive.RegCloseKey(parent), ERROR_SUCCESS);
+        QCOMPARE(hive.RegCloseKey(key), ERROR_INVALID_HANDLE);
+        QCOMPARE(hive.openKeyCount(), 0);
         for (const char *path : {"", BRIVEL_TEST_DATA, BRIVEL_TEST_DATA "/malformed.reg"})
             QCOMPARE(MachineHive(path).RegOpenKeyExA(HKEY_LOCAL_MACHINE, "", 0, 0x2003F, &none),
                      ERROR_FILE_NOT_FOUND);
@@ -116,7 +123,8 @@ private slots:
     {
         QTemporaryDir root;
         QDir::setCurrent(root.path()); // where a report, or an escaped "touch x", lands
-        QVERIFY(QDir().mkpath("program folder") && QDir().mkpath("bin"));
+        QVERIFY(QDir().mkpath("program folder"));
+        QVERIFY(QDir().mkpath("bin"));
         for (const char *name :
              {"program folder/tool", "program folder/my viewer", "bin/tool", "notes.txt"}) {
             QVERIFY(test::writeFile(name, "#!/bin/sh\nprintf '%s|' \"$0\" \"$BRIVEL_SHOW_WINDOW\" "

@@ -8,8 +8,6 @@
 #include "HelpViewer.h"
 #include "SingleViewer.h"
 #include "TestRig.h"
-#include "about/frmAbout.h"
-#include "sound/frmSoundPkr.h"
 
 #include <xcb/xcb.h>
 
@@ -132,7 +130,11 @@ private slots:
         QVERIFY(sox({on, off, on, on, off, on, dir.filePath("pattern.wav")}));
     }
     // The windows, and a viewer a failed case left.
-    void cleanup() { test::unloadWindows(), test::output("pkill", {"-f", Viewers}); }
+    void cleanup()
+    {
+        test::unloadWindows();
+        test::output("pkill", {"-f", Viewers});
+    }
 
     // Old Phone chosen, Brivel started again: its ring starts on the alarm
     // tick, 3.0 s after Start, and plays whole (bursts 0-1.2 and 1.8-3.0 s).
@@ -141,7 +143,8 @@ private slots:
         test::TimerRig({}, &platform).w->mnuOldPhone->trigger(); // then Brivel ends
         test::TimerRig rig({}, &platform);
         frmTimer &w = *rig.w;
-        QVERIFY(w.blWav && w.mnuOldPhone->isChecked());
+        QVERIFY(w.blWav);
+        QVERIFY(w.mnuOldPhone->isChecked());
         QTest::keyClicks(w.txtNumMin, "0.05");
         const double start = sink.now();
         QTest::mouseClick(w.cmdGo, Qt::LeftButton);
@@ -162,46 +165,40 @@ private slots:
     void everyWave_data()
     {
         QTest::addColumn<QStringList>("format");
-        for (const auto &[kind, sox] : {std::pair{"missing", ""},
-                                        {"broken", "-t raw"},
-                                        {"8-bit", "-r 11025 -e unsigned -b 8"},
-                                        {"16-bit", "-r 44100 -c 2 -b 16"},
-                                        {"24-bit", "-t wavpcm -r 48000 -b 24"},
-                                        {"32-bit", "-t wavpcm -r 96000 -b 32"},
-                                        {"float 32", "-r 22050 -e float -b 32"},
-                                        {"float 64", "-r 32000 -e float -b 64"},
-                                        {"mu-law", "-r 8000 -e mu-law"},
-                                        {"A-law", "-r 8000 -c 2 -e a-law"},
-                                        {"IMA ADPCM", "-r 22050 -e ima-adpcm"},
-                                        {"MS ADPCM", "-r 11025 -c 2 -e ms-adpcm"},
-                                        {"GSM 6.10", "-r 8000 -e gsm-full-rate"},
-                                        {"extensible", "-r 44100 -c 4 -b 24"}})
-            QTest::newRow(kind) << QString(sox).split(' ', Qt::SkipEmptyParts);
+        for (const QString row :
+             {"missing|", "broken|-t raw", "8-bit|-r 11025 -e unsigned -b 8",
+              "16-bit|-r 44100 -c 2 -b 16", "24-bit|-t wavpcm -r 48000 -b 24",
+              "32-bit|-t wavpcm -r 96000 -b 32", "float 32|-r 22050 -e float -b 32",
+              "float 64|-r 32000 -e float -b 64", "mu-law|-r 8000 -e mu-law",
+              "A-law|-r 8000 -c 2 -e a-law", "IMA ADPCM|-r 22050 -e ima-adpcm",
+              "MS ADPCM|-r 11025 -c 2 -e ms-adpcm", "GSM 6.10|-r 8000 -e gsm-full-rate",
+              "extensible|-r 44100 -c 4 -b 24"})
+            QTest::newRow(qPrintable(row.section('|', 0, 0)))
+                << row.section('|', 1).split(' ', Qt::SkipEmptyParts);
     }
     void everyWave()
     {
         QFETCH(QStringList, format);
         const QString file = dir.filePath("alarm.wav");
         const bool plays = format.size() > 2;
-        QVERIFY(format.isEmpty() || sox(QStringList{dir.filePath("pattern.wav")} + format << file));
+        if (!format.isEmpty())
+            QVERIFY(sox(QStringList{dir.filePath("pattern.wav")} + format << file));
         platform.beeps = 0;
         const double call = sink.now();
         platform.playWave(file, false);
-        QVERIFY(sink.now() - call < 50 && sink.waitUntil(call + 2000));
+        QVERIFY(sink.now() - call < 50);
+        QVERIFY(sink.waitUntil(call + 2000));
         QTRY_COMPARE(platform.beeps, plays ? 0 : 1);
         const double t = sink.loud(call, call + 700);
         QVERIFY2(t - call < 200, qPrintable(QString::number(t - call)));
-        for (const auto &[from, loud] : {std::pair{230, false},
-                                         {430, true},
-                                         {760, true},
-                                         {840, false},
-                                         {1030, true},
-                                         {1240, false}})
-            QVERIFY2(!plays || std::isnan(sink.loud(t + from, t + from + 130)) != loud,
+        if (!plays)
+            return;
+        const QList<int> silent{230, 840, 1240};
+        for (const int from : {230, 430, 760, 840, 1030, 1240})
+            QVERIFY2(std::isnan(sink.loud(t + from, t + from + 130)) == silent.contains(from),
                      qPrintable(QString::number(from)));
-        QVERIFY(!plays
-                || std::abs(sink.loud(t, call + 2000, false) - t - 1200)
-                       < 30); // whole, at its rate
+        // Whole, at its rate.
+        QVERIFY(std::abs(sink.loud(t, call + 2000, false) - t - 1200) < 30);
     }
 
     // No sound server at the load, then one started 8 s later: the load is
@@ -209,32 +206,45 @@ private slots:
     // prompt.
     void lateServer()
     {
-        const auto restore =
-            qScopeGuard([server = qgetenv("PULSE_SERVER"), data = qgetenv("XDG_DATA_DIRS")] {
-                qputenv("PULSE_SERVER", server), qputenv("XDG_DATA_DIRS", data);
-            });
+        const QByteArray pulse = qgetenv("PULSE_SERVER"), data = qgetenv("XDG_DATA_DIRS");
+        const auto restore = qScopeGuard([&] {
+            qputenv("PULSE_SERVER", pulse);
+            qputenv("XDG_DATA_DIRS", data);
+        });
         const QString socket = dir.filePath("s"), ring = BRIVEL_PROGRAM_DIR "/Phonenew.wav";
         qputenv("PULSE_SERVER", QFile::encodeName("unix:" + socket));
         QElapsedTimer clock;
         clock.start();
         auto late = std::make_unique<test::RecordingPlatform>();
         Forms::setPlatform(late.get());
-        QVERIFY(Forms::Timer().blWav && clock.elapsed() < 1000);
+        // The windows go before the platform they use, also when a check fails.
+        const auto unload = qScopeGuard(test::unloadWindows);
+        QVERIFY(Forms::Timer().blWav);
+        QVERIFY(clock.elapsed() < 1000);
         QTest::qWait(int(8000 - clock.elapsed()));
+        // No bus at all: the daemon must not meet the session's own on one.
         QProcess server;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + dir.filePath("no-bus"));
+        server.setProcessEnvironment(environment);
+        server.setProcessChannelMode(QProcess::MergedChannels);
         server.start("pulseaudio", {"-n", "--daemonize=no", "--use-pid-file=no", "-L",
                                     "module-native-protocol-unix auth-anonymous=1 socket=" + socket,
                                     "-L", "module-null-sink"});
+        QVERIFY2(QTest::qWaitFor([&] { return QFileInfo::exists(socket); }, 9000),
+                 server.readAll().constData());
         SinkRecorder there;
-        QVERIFY(QTest::qWaitFor([&] { return QFileInfo::exists(socket); }, 9000) && there.start());
-        qputenv("XDG_DATA_DIRS",
-                "/nowhere"); // a desktop without a sound theme: the bell is Brivel's own tone
+        QVERIFY(there.start());
+        // A desktop without a sound theme: the bell is Brivel's own tone.
+        qputenv("XDG_DATA_DIRS", "/nowhere");
         const double beep = there.now();
         late->beep();
-        QVERIFY(there.waitUntil(beep + 600) && !std::isnan(there.loud(beep, beep + 600)));
+        QVERIFY(there.waitUntil(beep + 600));
+        QVERIFY(!std::isnan(there.loud(beep, beep + 600)));
         const double call = there.now();
         late->playWave(ring, false);
-        QVERIFY(there.waitUntil(call + 1500) && !std::isnan(there.loud(call, call + 1500)));
+        QVERIFY(there.waitUntil(call + 1500));
+        QVERIFY(!std::isnan(there.loud(call, call + 1500)));
         QCOMPARE(late->beeps, 1); // and the ring played
         clock.restart();
         test::unloadWindows();
@@ -268,8 +278,10 @@ private slots:
         xcb_grab_server(c); // the window manager sees the hide and the show at once
         w.hide();
         w.show();
-        xcb_ungrab_server(c), xcb_flush(c);
-        QTRY_VERIFY(serverFrame(window) == place && above(&w));
+        xcb_ungrab_server(c);
+        xcb_flush(c);
+        QTRY_COMPARE(serverFrame(window), place);
+        QTRY_VERIFY(above(&w));
         platform.realBoxes = true;
         QString box;
         QElapsedTimer clock;
@@ -288,24 +300,29 @@ private slots:
         QTest::mouseClick(w.cmdGo, Qt::LeftButton);
         platform.realBoxes = false;
         QCOMPARE(box, "Brivel|1|0|Please type the number of minutes\nyou want the timer set for.");
-        QVERIFY(clock.elapsed() < 15000 && w.txtNumMin->selectedText() == "abc");
+        QVERIFY(clock.elapsed() < 15000);
+        QCOMPARE(w.txtNumMin->selectedText(), "abc");
         w.mnuHelpAboutBrivel->trigger();
         w.mnuOptionsSoundPicker->trigger();
         const QList<QWidget *> others{Forms::AboutIfLoaded(), Forms::SoundPkrIfLoaded()};
-        for (QWidget *other : others)
-            QTRY_VERIFY(stackedAbove(other, &w) && !other->parentWidget() && !other->isModal());
+        for (QWidget *other : others) {
+            QTRY_VERIFY2(stackedAbove(other, &w), qPrintable(other->objectName()));
+            QVERIFY(!other->parentWidget());
+            QVERIFY(!other->isModal());
+        }
         w.mnuAlwaysOnTop->trigger();
-        QTRY_VERIFY(!above(&w) && !above(others[0]) && !above(others[1]));
+        for (QWidget *each : others + QList<QWidget *>{&w})
+            QTRY_VERIFY2(!above(each), qPrintable(each->objectName()));
         QCOMPARE(serverFrame(window), place);
         // Every control the user can reach has a name a screen reader speaks.
         help::HelpViewer viewer;
         for (QWidget *window : others + QList<QWidget *>{&w, &viewer})
             for (QWidget *control : window->findChildren<QWidget *>())
-                QVERIFY2(!(control->focusPolicy() & Qt::TabFocus)
-                             || !QAccessible::queryAccessibleInterface(control)
-                                     ->text(QAccessible::Name)
-                                     .isEmpty(),
-                         qPrintable(control->objectName()));
+                if (control->focusPolicy() & Qt::TabFocus)
+                    QVERIFY2(!QAccessible::queryAccessibleInterface(control)
+                                  ->text(QAccessible::Name)
+                                  .isEmpty(),
+                             qPrintable(control->objectName()));
     }
 
     // F1 pressed three times leaves one viewer at the topic, beside the
@@ -331,7 +348,8 @@ private slots:
                 .toInt();
         };
         const int beside = x();
-        QVERIFY(beside > w.frameGeometry().right() && activeWindow() == main);
+        QVERIFY(beside > w.frameGeometry().right());
+        QCOMPARE(activeWindow(), main);
         // Where the user puts it, it stays (a move before its frame came is placed once more).
         for (int i = 0; i < 2 && x() >= beside - 250; ++i)
             test::output("xdotool", {"windowmove", "--sync", id, QString::number(beside - 300),
