@@ -18,7 +18,10 @@ echo "$files" | while read -r f; do
   mkdir -p "$copy/$(dirname "$f")"
   cp "$f" "$copy/$f"
 done
-(cd "$copy" && echo "$files" | grep -E '\.(cpp|h)$' | tr '\n' '\0' | xargs -0 clang-format -i)
+# "clang-format off" would keep a hand layout: the copy is laid out whole.
+(cd "$copy" && echo "$files" | grep -E '\.(cpp|h)$' | tr '\n' '\0' |
+  xargs -0 sed -i '/^[[:space:]]*\/\/ clang-format \(off\|on\)/d' &&
+  echo "$files" | grep -E '\.(cpp|h)$' | tr '\n' '\0' | xargs -0 clang-format -i)
 
 count() {
   echo "$files" | grep -E "^($1)/" | while read -r f; do
