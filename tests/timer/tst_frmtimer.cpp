@@ -292,12 +292,8 @@ private slots:
     // The entries are written for a point as the decimal separator. The
     // offscreen desktop's warnings (it cannot raise the picker) are not the
     // walk's concern.
-    void initTestCase()
-    {
-        QLoggingCategory::setFilterRules("default.warning=false");
-        cleanup();
-    }
-    void cleanup() { QLocale::setDefault(QLocale::c()); }
+    void initTestCase() { QLoggingCategory::setFilterRules("default.warning=false"); }
+    void init() { QLocale::setDefault(QLocale::c()); }
 
     void randomWalk()
     {
