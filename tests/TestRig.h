@@ -6,6 +6,7 @@
 
 #include "platform/LinuxPlatform.h"
 #include "platform/MachineHive.h"
+#include "sound/AlarmSettings.h"
 #include "timer/Forms.h"
 #include "timer/Timer2.h"
 #include "timer/frmTimer.h"
@@ -20,7 +21,7 @@
 
 namespace brivel::test {
 
-inline const QString App = QStringLiteral("Brivel"), Section = QStringLiteral("Settings\\WaveFile");
+inline const QString App = settings::Application, Section = settings::Section;
 
 // Records what Brivel asks of the operating system and answers from fields
 // a test sets. Nothing here blocks or touches the desktop.
@@ -129,11 +130,12 @@ struct TimerRig {
             fake.advance(TickIntervalMs), w->Timer2->catchUp();
     }
     static QString focused() { return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : "-"; }
-    // After an alarm the memo is bold red; a click makes it plain black.
+    // After an alarm the memo is bold red; a click makes it plain, in the desktop's text colour.
     bool memoIs(bool red) const
     {
+        const QColor plain = QApplication::palette().color(QPalette::Text);
         return w->txtMemo->font().bold() == red
-               && w->txtMemo->palette().color(QPalette::Text) == QColor(red ? 255 : 0, 0, 0);
+               && w->txtMemo->palette().color(QPalette::Text) == (red ? QColor(Qt::red) : plain);
     }
     bool idle() const
     {

@@ -82,6 +82,7 @@ HelpViewer::HelpViewer(QWidget *parent) : QWidget(parent)
     // paging keys work at once.
     m_browser->setFocus();
     resize(540, 480);
+    m_whenFramed = new WhenFramed(*this, [this] { applyPlace(); });
 }
 
 HelpViewer::~HelpViewer() = default;
@@ -136,7 +137,7 @@ void HelpViewer::turnTo(int topic, int showWindow)
 void HelpViewer::placeBeside(const QRect &mainFrame)
 {
     m_mainFrame = mainFrame;
-    m_framePending = true;
+    m_whenFramed->arm();
     applyPlace();
 }
 
@@ -158,16 +159,6 @@ void HelpViewer::applyPlace()
     const QRect place = besideRect(m_mainFrame, screen->availableGeometry(), wanted);
     if (place.isValid())
         setGeometry(place.marginsRemoved(frame));
-}
-
-void HelpViewer::moveEvent(QMoveEvent *event)
-{
-    QWidget::moveEvent(event);
-    // Once the real frame is known, the place is worked out again with it.
-    if (m_framePending && isVisible() && frameGeometry() != geometry()) {
-        m_framePending = false;
-        applyPlace();
-    }
 }
 
 QRect besideRect(const QRect &mainFrame, const QRect &screen, const QSize &wanted)

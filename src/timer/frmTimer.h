@@ -38,8 +38,6 @@ public:
     qint32 lngMins = 0;
     qint32 lngSecs = 0;
 
-    bool paused() const { return blPaused; }
-
     // Controls.
     QLineEdit *txtNumMin = nullptr;
     QPushButton *cmdGo = nullptr;
@@ -101,14 +99,10 @@ public:
     // F1 inside the open menus (about/).
     void installContextHelp();
 
-    Platform &platform() { return m_platform; }
-
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void changeEvent(QEvent *event) override;
-    void showEvent(QShowEvent *event) override;
-    void moveEvent(QMoveEvent *event) override;
 
 private:
     void buildControls();
@@ -119,20 +113,19 @@ private:
     // One second off the counters, and the counters shown in the entry and title.
     void countOneSecond();
     void showRemaining();
-    void clearMemoHighlight();
+    // Bold red at the alarm; plain, in the desktop's text colour, otherwise.
+    void highlightMemo(bool on);
+    // The Pause button's caption and tooltip: "Resume" while paused.
+    void showPaused(bool paused);
     void moveFocus(QWidget *target);
     void selectEntry();
     void centreOnScreen();
-    void centreWhenFramed(int triesLeft);
 
     Platform &m_platform;
     bool blPaused = false;
     bool m_unloaded = false;
     // The desktop was asked for attention at the alarm.
     bool m_attention = false;
-    // From the first show until the framed window is centred (or the
-    // window manager is given up on).
-    bool m_framePending = true;
 };
 
 // Brivel's fonts: the designed face first, then faces of the same width

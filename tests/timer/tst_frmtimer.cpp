@@ -29,6 +29,8 @@ constexpr int Steps[] = {500, 500, 500, 250, 1000, 1517, 5000};
 // What the picker's folder holds; OK takes a name ending in "wav" only.
 constexpr const char *PickerFiles[] = {"ring.wav", "BELL.WAV", "notes.txt"};
 const QString Prompt = QStringLiteral("Please type desired number of minutes:");
+// Stored at the start: a user's own file of a ring's name, and a ring of a folder that is gone.
+const QString Stored[] = {"/mine/Phonenew.wav", "/gone/Phonerng.wav"};
 enum State { Idle, Running, Paused, Alarm };
 
 struct Model {
@@ -59,9 +61,13 @@ public:
               f.waveDevices = devices, f.folder = m_dir.path();
               for (const char *name : PickerFiles)
                   QFile(m_dir.filePath(QLatin1String(name))).open(QIODevice::WriteOnly);
+              f.settings.insert(test::App + '|' + test::Section + "|Current", Stored[devices]);
+              f.existingFiles.append(Stored[0]);
           })
     {
-        m.wave = m_rig.fake.folder + QStringLiteral("/Phonenew.wav");
+        m.stored = Stored[devices]; // the store is left as it was
+        m.wave = devices ? m_rig.fake.folder + "/Phonerng.wav" : m.stored;
+        m.phone = devices ? 'o' : '-';
     }
 
     // One user action or a move of the clock, on the window and the model.
@@ -155,7 +161,7 @@ public:
         // clang-format off
         const QString seen = row({w->cmdGo->isEnabled(), w->cmdPause->isEnabled(),
             w->cmdReset->isEnabled(), w->cmdPause->text() == "Resume", w->Timer2->Enabled(),
-            w->lblLabel1->text() == Prompt, m_rig.memoIs(true), w->mnuOptionsMute->isChecked(),
+            w->lblLabel1->text() == Prompt, m_rig.memoIs(m.red), w->mnuOptionsMute->isChecked(),
             w->mnuNewPhone->isChecked(), w->mnuOldPhone->isChecked(),
             hms(w->lngHours, w->lngMins, w->lngSecs), w->windowTitle(), w->txtNumMin->text(),
             w->txtMemo->text(), int(f.plays.size()), f.beeps,
@@ -164,7 +170,7 @@ public:
             w->isHidden()});
         const bool counting = m.state == Running || m.state == Paused;
         const QString want = row({m.state == Idle || m.state == Alarm, counting, counting,
-            m.state == Paused, m.state == Running || m.state == Alarm, m.state == Idle, m.red,
+            m.state == Paused, m.state == Running || m.state == Alarm, m.state == Idle, true,
             m.mute, m.phone == 'n', m.phone == 'o', hms(m.h, m.m, m.s), m.caption, m.entry,
             m.memo, m.plays, m.beeps, m.played, m.messages, m.wave, m.stored, m.picker,
             m.mainHidden});
@@ -249,7 +255,10 @@ private slots:
         const auto setting = [](const char *name, quint64 otherwise) {
             return qEnvironmentVariableIsSet(name) ? qEnvironmentVariable(name).toULongLong() : otherwise;
         };
+        const QPalette light = QApplication::palette();
+        const QPalette dark(Qt::white, Qt::black, Qt::gray, Qt::black, Qt::darkGray, Qt::white, Qt::black);
         for (int devices : {1, 0}) {
+            QApplication::setPalette(devices ? dark : light); // a dark desktop theme, then a light one
             const quint64 seed = setting("BRIVEL_SOAK_SEED", 20240607 + devices);
             Walk walk(seed, devices);
             QStringList last;

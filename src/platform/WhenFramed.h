@@ -1,0 +1,66 @@
+// SPDX-License-Identifier: MIT
+// A window is given its place before the window manager has framed it, and
+// framing shifts it by the title bar and border. WhenFramed calls place()
+// once the frame is known: at the first move of the shown window that finds
+// a frame, or, with polls, at a look right after a show and at each of
+// that many more 25 ms apart, for a window manager that frames without
+// moving. A window that
+// stays frameless keeps the place it was given.
+#pragma once
+
+#include <QEvent>
+#include <QTimer>
+#include <QWidget>
+
+#include <functional>
+#include <utility>
+
+namespace brivel {
+
+class WhenFramed : public QObject {
+public:
+    WhenFramed(QWidget &window, std::function<void()> place, int polls = 0)
+        : QObject(&window), m_window(window), m_place(std::move(place)), m_polls(polls)
+    {
+        window.installEventFilter(this);
+    }
+    // Place the window again at its next framing.
+    void arm() { m_pending = true; }
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Move)
+            look();
+        else if (event->type() == QEvent::Show && m_pending && m_polls > 0)
+            QTimer::singleShot(0, this, [this] { poll(m_polls); });
+        return false;
+    }
+
+private:
+    // Whether the window was placed, now or before.
+    bool look()
+    {
+        if (m_pending && m_window.isVisible() && m_window.frameGeometry() != m_window.geometry()) {
+            m_pending = false;
+            m_place();
+        }
+        return !m_pending;
+    }
+    void poll(int left)
+    {
+        if (look())
+            return;
+        if (left > 0)
+            QTimer::singleShot(25, this, [this, left] { poll(left - 1); });
+        else
+            m_pending = false;
+    }
+
+    QWidget &m_window;
+    std::function<void()> m_place;
+    int m_polls;
+    bool m_pending = false;
+};
+
+} // namespace brivel
