@@ -5,6 +5,7 @@
 #include "MinutesEntry.h"
 #include "Timer2.h"
 #include "Twips.h"
+#include "platform/Logging.h"
 #include "platform/Platform.h"
 #include "platform/WhenFramed.h"
 #include "sound/AlarmSettings.h"
@@ -259,8 +260,10 @@ void frmTimer::Form_Load()
     // last chose until the next choice.
     const QString name = m_WaveFile.section(QLatin1Char('/'), -1);
     if ((name == QLatin1String("Phonenew.wav") || name == QLatin1String("Phonerng.wav"))
-        && m_WaveFile != folder + QLatin1Char('/') + name && !m_platform.fileExists(m_WaveFile))
+        && m_WaveFile != folder + QLatin1Char('/') + name && !m_platform.fileExists(m_WaveFile)) {
+        qCDebug(lcSettings) << "stored ring" << m_WaveFile << "is gone: this folder's is used";
         m_WaveFile = folder + QLatin1Char('/') + name;
+    }
     if (m_WaveFile == newPhone) {
         mnuNewPhone->setChecked(true);
         mnuOldPhone->setChecked(false);

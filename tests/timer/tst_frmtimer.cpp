@@ -45,12 +45,9 @@ struct Model {
     int plays = 0, beeps = 0, messages = 0;
 };
 
-QString row(std::initializer_list<QVariant> parts)
+QString row(const QVariantList &parts)
 {
-    QString s;
-    for (const QVariant &v : parts)
-        s += v.toString() + " | ";
-    return s;
+    return QVariant(parts).toStringList().join(" | ");
 }
 QString hms(int h, int m, int s) { return QString::asprintf("%02d:%02d:%02d", h, m, s); }
 
@@ -256,9 +253,9 @@ private slots:
             return qEnvironmentVariableIsSet(name) ? qEnvironmentVariable(name).toULongLong() : otherwise;
         };
         const QPalette light = QApplication::palette();
-        const QPalette dark(Qt::white, Qt::black, Qt::gray, Qt::black, Qt::darkGray, Qt::white, Qt::black);
         for (int devices : {1, 0}) {
-            QApplication::setPalette(devices ? dark : light); // a dark desktop theme, then a light one
+            // A dark desktop theme (black fields, white text), then a light one.
+            QApplication::setPalette(devices ? QPalette(Qt::black) : light);
             const quint64 seed = setting("BRIVEL_SOAK_SEED", 20240607 + devices);
             Walk walk(seed, devices);
             QStringList last;
