@@ -82,7 +82,7 @@ HelpViewer::HelpViewer(QWidget *parent) : QWidget(parent)
     // paging keys work at once.
     m_browser->setFocus();
     resize(540, 480);
-    m_whenFramed = new WhenFramed(*this, [this] { applyPlace(); });
+    m_whenFramed = new WhenFramed(*this, 0, [this] { applyPlace(); });
 }
 
 HelpViewer::~HelpViewer() = default;

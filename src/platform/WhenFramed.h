@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: MIT
 // A window is given its place before the window manager has framed it, and
-// framing shifts it by the title bar and border. WhenFramed calls place()
-// once the frame is known: at the first move of the shown window that finds
-// a frame, or, with polls, at a look right after a show and at each of
-// that many more 25 ms apart, for a window manager that frames without
-// moving. A window that
-// stays frameless keeps the place it was given.
+// framing shifts it by the title bar and border. Once armed, WhenFramed
+// calls place() when the frame is known: at the first move of the shown
+// window that finds a frame, or at one of the looks taken right after a show
+// and then `polls` times 25 ms apart, for a window manager that frames
+// without moving the window; a window still frameless then keeps its place.
+// With no polls, only a move counts, however late it comes.
 #pragma once
 
 #include <QEvent>
@@ -19,7 +19,7 @@ namespace brivel {
 
 class WhenFramed : public QObject {
 public:
-    WhenFramed(QWidget &window, std::function<void()> place, int polls = 0)
+    WhenFramed(QWidget &window, int polls, std::function<void()> place)
         : QObject(&window), m_window(window), m_place(std::move(place)), m_polls(polls)
     {
         window.installEventFilter(this);

@@ -92,9 +92,8 @@ frmTimer::frmTimer(Platform &platform) : m_platform(platform)
     installContextHelp();
     // The framed window is centred once, in the turn it is framed, so that
     // neither the user nor a hide and show meet it where it was before.
-    (new WhenFramed(
-         *this, [this] { centreOnScreen(); }, 20))
-        ->arm();
+    auto *framed = new WhenFramed(*this, 20, [this] { centreOnScreen(); }); // owned by this
+    framed->arm();
     const int clientHeight = tw(2235);
     resize(tw(3360), clientHeight + menuBar()->sizeHint().height());
 }
