@@ -82,7 +82,6 @@ HelpViewer::HelpViewer(QWidget *parent) : QWidget(parent)
     // paging keys work at once.
     m_browser->setFocus();
     resize(540, 480);
-    m_whenFramed = new WhenFramed(*this, 0, [this] { applyPlace(); });
 }
 
 HelpViewer::~HelpViewer() = default;
@@ -137,7 +136,7 @@ void HelpViewer::turnTo(int topic, int showWindow)
 void HelpViewer::placeBeside(const QRect &mainFrame)
 {
     m_mainFrame = mainFrame;
-    m_whenFramed->arm();
+    m_whenFramed.arm();
     applyPlace();
 }
 
@@ -159,6 +158,12 @@ void HelpViewer::applyPlace()
     const QRect place = besideRect(m_mainFrame, screen->availableGeometry(), wanted);
     if (place.isValid())
         setGeometry(place.marginsRemoved(frame));
+}
+
+void HelpViewer::moveEvent(QMoveEvent *event)
+{
+    QWidget::moveEvent(event);
+    m_whenFramed.moved();
 }
 
 QRect besideRect(const QRect &mainFrame, const QRect &screen, const QSize &wanted)

@@ -39,13 +39,16 @@ public:
     QTextBrowser *browser() const;
     QPushButton *contentsButton() const { return m_contents; }
 
+protected:
+    void moveEvent(QMoveEvent *event) override;
+
 private:
     void followLink(const QUrl &link);
     void applyPlace();
 
     QRect m_mainFrame;
     // Places the window again once the window manager has framed it.
-    WhenFramed *m_whenFramed = nullptr;
+    WhenFramed m_whenFramed{*this, 0, [this] { applyPlace(); }};
 
     HelpFile m_file;
     TopicBrowser *m_browser = nullptr;

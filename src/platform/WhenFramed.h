@@ -8,7 +8,6 @@
 // With no polls, only a move counts, however late it comes.
 #pragma once
 
-#include <QEvent>
 #include <QTimer>
 #include <QWidget>
 
@@ -17,24 +16,20 @@
 
 namespace brivel {
 
-class WhenFramed : public QObject {
+// The window calls moved() from its moveEvent and shown() from its showEvent.
+class WhenFramed {
 public:
     WhenFramed(QWidget &window, int polls, std::function<void()> place)
-        : QObject(&window), m_window(window), m_place(std::move(place)), m_polls(polls)
+        : m_window(window), m_place(std::move(place)), m_polls(polls)
     {
-        window.installEventFilter(this);
     }
     // Place the window again at its next framing.
     void arm() { m_pending = true; }
-
-protected:
-    bool eventFilter(QObject *, QEvent *event) override
+    void moved() { look(); }
+    void shown()
     {
-        if (event->type() == QEvent::Move)
-            look();
-        else if (event->type() == QEvent::Show && m_pending && m_polls > 0)
-            QTimer::singleShot(0, this, [this] { poll(m_polls); });
-        return false;
+        if (m_pending && m_polls > 0)
+            QTimer::singleShot(0, &m_window, [this] { poll(m_polls); });
     }
 
 private:
@@ -52,7 +47,7 @@ private:
         if (look())
             return;
         if (left > 0)
-            QTimer::singleShot(25, this, [this, left] { poll(left - 1); });
+            QTimer::singleShot(25, &m_window, [this, left] { poll(left - 1); });
         else
             m_pending = false;
     }

@@ -7,7 +7,6 @@
 #include "Twips.h"
 #include "platform/Logging.h"
 #include "platform/Platform.h"
-#include "platform/WhenFramed.h"
 #include "sound/AlarmSettings.h"
 #include "sound/MSysSnd.h"
 #include "sound/frmSoundPkr.h"
@@ -21,6 +20,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QMoveEvent>
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
@@ -90,10 +90,7 @@ frmTimer::frmTimer(Platform &platform) : m_platform(platform)
     buildMenus();
     wireHandlers();
     installContextHelp();
-    // The framed window is centred once, in the turn it is framed, so that
-    // neither the user nor a hide and show meet it where it was before.
-    auto *framed = new WhenFramed(*this, 20, [this] { centreOnScreen(); }); // owned by this
-    framed->arm();
+    m_whenFramed.arm();
     const int clientHeight = tw(2235);
     resize(tw(3360), clientHeight + menuBar()->sizeHint().height());
 }
@@ -287,6 +284,18 @@ void frmTimer::centreOnScreen()
         move(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, frameGeometry().size(),
                                  screen->availableGeometry())
                  .topLeft());
+}
+
+void frmTimer::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    m_whenFramed.shown();
+}
+
+void frmTimer::moveEvent(QMoveEvent *event)
+{
+    QMainWindow::moveEvent(event);
+    m_whenFramed.moved();
 }
 
 void frmTimer::Unload()

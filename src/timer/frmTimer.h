@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "platform/WhenFramed.h"
+
 #include <QMainWindow>
 #include <QString>
 
@@ -103,6 +105,8 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void changeEvent(QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
 
 private:
     void buildControls();
@@ -126,6 +130,9 @@ private:
     bool m_unloaded = false;
     // The desktop was asked for attention at the alarm.
     bool m_attention = false;
+    // The framed window is centred once, in the turn it is framed, so that
+    // neither the user nor a hide and show meet it where it was before.
+    WhenFramed m_whenFramed{*this, 20, [this] { centreOnScreen(); }};
 };
 
 // Brivel's fonts: the designed face first, then faces of the same width
