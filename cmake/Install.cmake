@@ -18,16 +18,10 @@ set(BRIVEL_APP_ID "org.brivel.Brivel")
 
 install(TARGETS Brivel RUNTIME DESTINATION "${BRIVEL_INSTALL_PROGDIR}")
 install(TARGETS brivel_sound LIBRARY DESTINATION "${BRIVEL_INSTALL_PROGDIR}")
-if(TARGET helpviewer)
-  install(TARGETS helpviewer RUNTIME DESTINATION "${BRIVEL_INSTALL_PROGDIR}")
-endif()
+install(TARGETS helpviewer RUNTIME DESTINATION "${BRIVEL_INSTALL_PROGDIR}")
 install(FILES "${BRIVEL_PROGRAM_DIR}/Phonenew.wav" "${BRIVEL_PROGRAM_DIR}/Phonerng.wav"
+  "${PROJECT_SOURCE_DIR}/resources/Brivel Help.hlp" "${PROJECT_SOURCE_DIR}/resources/machine.reg"
   DESTINATION "${BRIVEL_INSTALL_PROGDIR}")
-foreach(_file IN ITEMS "Brivel Help.hlp" "machine.reg")
-  if(EXISTS "${PROJECT_SOURCE_DIR}/resources/${_file}")
-    install(FILES "${PROJECT_SOURCE_DIR}/resources/${_file}" DESTINATION "${BRIVEL_INSTALL_PROGDIR}")
-  endif()
-endforeach()
 
 # The command on PATH. The link is relative, so the installed tree can move.
 file(RELATIVE_PATH _brivel_link_target "/prefix/${CMAKE_INSTALL_BINDIR}"

@@ -11,11 +11,17 @@ set(BRIVEL_PACKAGE_MAINTAINER "The Brivel developers <developers@brivel.org>"
 # manual page.
 set(_docdir "${CMAKE_INSTALL_DATADIR}/doc/brivel")
 set(_changelog "${CMAKE_CURRENT_BINARY_DIR}/package/changelog")
+# Dated by the last commit; a tree without git history by the time it is
+# configured (SOURCE_DATE_EPOCH, where set).
+execute_process(COMMAND git log -1 --format=%aD WORKING_DIRECTORY "${PROJECT_SOURCE_DIR}"
+  OUTPUT_VARIABLE _date OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
+if(NOT _date)
+  string(TIMESTAMP _date "%a, %d %b %Y %H:%M:%S +0000" UTC)
+endif()
 file(WRITE "${_changelog}"
   "brivel (${PROJECT_VERSION}) stable; urgency=medium\n\n"
   "  * Brivel ${PROJECT_VERSION}.\n\n"
-  # The date of the release in the metainfo.
-  " -- ${BRIVEL_PACKAGE_MAINTAINER}  Sun, 06 Dec 2026 12:00:00 +0000\n")
+  " -- ${BRIVEL_PACKAGE_MAINTAINER}  ${_date}\n")
 execute_process(COMMAND gzip -9nf "${_changelog}")
 install(FILES "${_changelog}.gz" DESTINATION "${_docdir}" RENAME changelog.gz)
 install(FILES "${PROJECT_SOURCE_DIR}/LICENSE" DESTINATION "${_docdir}" RENAME copyright)

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+#include "BuildConfig.h"
 #include "platform/LinuxPlatform.h"
 #include "timer/Forms.h"
 #include "timer/frmTimer.h"
@@ -10,7 +11,7 @@ int main(int argc, char *argv[])
     brivel::LinuxPlatform::chooseWindowingSystem();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Brivel"));
-    QApplication::setApplicationVersion(QStringLiteral("1.1.0"));
+    QApplication::setApplicationVersion(QStringLiteral(BRIVEL_VERSION));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/brivel/brivel.ico")));
 
     brivel::LinuxPlatform platform;

@@ -7,6 +7,7 @@
 #include "about/frmAbout.h"
 #include "platform/LinuxPlatform.h"
 #include "platform/MachineHive.h"
+#include "sound/AlarmSettings.h"
 #include "sound/frmSoundPkr.h"
 #include "timer/Forms.h"
 #include "timer/Timer2.h"
@@ -22,7 +23,7 @@
 
 namespace brivel::test {
 
-inline const QString App = QStringLiteral("Brivel"), Section = QStringLiteral("Settings\\WaveFile");
+inline const QString App = settings::Application, Section = settings::Section;
 
 // Records what Brivel asks of the operating system and answers from fields
 // a test sets. Nothing here blocks or touches the desktop.
@@ -172,8 +173,13 @@ struct TimerRig {
     {
         return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : "-";
     }
-    // After an alarm the memo is bold red; a click makes it plain black.
-    static constexpr auto Red = "bold #ff0000", Black = "plain #000000";
+    // After an alarm the memo is bold red; a click makes it plain, in the
+    // desktop's own text colour.
+    static constexpr auto Red = "bold #ff0000";
+    static QString plain()
+    {
+        return "plain " + QApplication::palette().color(QPalette::Text).name();
+    }
     QString memo() const
     {
         const QString look = w->txtMemo->palette().color(QPalette::Text).name();

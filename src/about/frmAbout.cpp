@@ -4,6 +4,7 @@
 #include "BuildConfig.h"
 #include "platform/Platform.h"
 #include "sound/MSysSnd.h"
+#include "timer/Twips.h"
 #include "timer/frmTimer.h"
 
 #include <QCloseEvent>
@@ -34,15 +35,6 @@ const QString kToolFile = QStringLiteral("/MSINFO32.EXE");
 // link, and read control: what the lookup has always asked for.
 constexpr quint32 kKeyAccess = 0x2003F;
 constexpr quint32 kValueBufferBytes = 1024;
-
-constexpr int tw(int twips)
-{
-    return twips / 15;
-}
-QRect twRect(int left, int top, int width, int height)
-{
-    return {tw(left), tw(top), tw(width), tw(height)};
-}
 
 QLabel *makeLabel(QWidget *parent, const char *name, const QRect &place, const QString &text = {})
 {
@@ -154,10 +146,8 @@ void frmAbout::buildControls()
     Label2 = makeLabel(this, "Label2", twRect(165, 2610, 3870, 315),
                        QStringLiteral("Copyright (c) 2026 The Brivel developers"));
 
-    Line1[1] =
-        makeLine(this, 1, QRect(tw(90), tw(2445), tw(5654) - tw(90) + 1, 1), QColor(128, 128, 128));
-    Line1[0] = makeLine(this, 0, QRect(tw(105), tw(2460), tw(5654) - tw(105) + 1, 2),
-                        QColor(255, 255, 255));
+    Line1[1] = makeLine(this, 1, twLine(90, 5654, 2445, 1), QColor(128, 128, 128));
+    Line1[0] = makeLine(this, 0, twLine(105, 5654, 2460, 2), QColor(255, 255, 255));
 
     setTabOrder(cmdOK, picIcon);
     setTabOrder(picIcon, cmdSysInfo);

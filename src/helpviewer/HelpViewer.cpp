@@ -136,7 +136,7 @@ void HelpViewer::turnTo(int topic, int showWindow)
 void HelpViewer::placeBeside(const QRect &mainFrame)
 {
     m_mainFrame = mainFrame;
-    m_framePending = true;
+    m_whenFramed.arm();
     applyPlace();
 }
 
@@ -163,11 +163,7 @@ void HelpViewer::applyPlace()
 void HelpViewer::moveEvent(QMoveEvent *event)
 {
     QWidget::moveEvent(event);
-    // Once the real frame is known, the place is worked out again with it.
-    if (m_framePending && isVisible() && frameGeometry() != geometry()) {
-        m_framePending = false;
-        applyPlace();
-    }
+    m_whenFramed.moved();
 }
 
 QRect besideRect(const QRect &mainFrame, const QRect &screen, const QSize &wanted)

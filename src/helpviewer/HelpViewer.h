@@ -2,6 +2,7 @@
 #pragma once
 
 #include "HelpFile.h"
+#include "platform/WhenFramed.h"
 
 #include <QRect>
 #include <QWidget>
@@ -37,7 +38,6 @@ public:
 
     QTextBrowser *browser() const;
     QPushButton *contentsButton() const { return m_contents; }
-    QPushButton *backButton() const { return m_back; }
 
 protected:
     void moveEvent(QMoveEvent *event) override;
@@ -47,7 +47,8 @@ private:
     void applyPlace();
 
     QRect m_mainFrame;
-    bool m_framePending = false;
+    // Places the window again once the window manager has framed it.
+    WhenFramed m_whenFramed{*this, 0, [this] { applyPlace(); }};
 
     HelpFile m_file;
     TopicBrowser *m_browser = nullptr;

@@ -231,40 +231,28 @@ void LinuxPlatform::hideFromTaskbar(QWindow *window)
     auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
     if (!window || !x11 || !x11->connection())
         return;
+    if (window->isVisible()) {
+        requestState(window, "_NET_WM_STATE_SKIP_TASKBAR");
+        return;
+    }
     xcb_connection_t *c = x11->connection();
-    const auto atom = [c](const char *name) { return internAtom(c, name); };
-    const xcb_atom_t state = atom("_NET_WM_STATE");
-    const xcb_atom_t skip = atom("_NET_WM_STATE_SKIP_TASKBAR");
+    const xcb_atom_t state = internAtom(c, "_NET_WM_STATE");
+    const xcb_atom_t skip = internAtom(c, "_NET_WM_STATE_SKIP_TASKBAR");
     if (state == XCB_ATOM_NONE || skip == XCB_ATOM_NONE)
         return;
     const auto w = xcb_window_t(window->winId());
-    if (window->isVisible()) {
-        xcb_client_message_event_t event{};
-        event.response_type = XCB_CLIENT_MESSAGE;
-        event.format = 32;
-        event.window = w;
-        event.type = state;
-        event.data.data32[0] = 1; // add
-        event.data.data32[1] = skip;
-        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
-        xcb_send_event(c, 0, root,
-                       XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
-                       reinterpret_cast<const char *>(&event));
-    } else {
-        const xcb_get_property_cookie_t cookie =
-            xcb_get_property(c, 0, w, state, XCB_ATOM_ATOM, 0, 1024);
-        const std::unique_ptr<xcb_get_property_reply_t, decltype(&std::free)> reply(
-            xcb_get_property_reply(c, cookie, nullptr), &std::free);
-        if (reply && reply->format == 32) {
-            const auto *atoms =
-                static_cast<const xcb_atom_t *>(xcb_get_property_value(reply.get()));
-            for (uint32_t i = 0; i < reply->value_len; ++i) {
-                if (atoms[i] == skip)
-                    return;
-            }
+    const xcb_get_property_cookie_t cookie =
+        xcb_get_property(c, 0, w, state, XCB_ATOM_ATOM, 0, 1024);
+    const std::unique_ptr<xcb_get_property_reply_t, decltype(&std::free)> reply(
+        xcb_get_property_reply(c, cookie, nullptr), &std::free);
+    if (reply && reply->format == 32) {
+        const auto *atoms = static_cast<const xcb_atom_t *>(xcb_get_property_value(reply.get()));
+        for (uint32_t i = 0; i < reply->value_len; ++i) {
+            if (atoms[i] == skip)
+                return;
         }
-        xcb_change_property(c, XCB_PROP_MODE_APPEND, w, state, XCB_ATOM_ATOM, 32, 1, &skip);
     }
+    xcb_change_property(c, XCB_PROP_MODE_APPEND, w, state, XCB_ATOM_ATOM, 32, 1, &skip);
     xcb_flush(c);
 #else
     Q_UNUSED(window);

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 // The Options menu's alarm commands of the main window.
+#include "AlarmSettings.h"
 #include "frmSoundPkr.h"
 #include "platform/Platform.h"
 #include "timer/Forms.h"
@@ -12,8 +13,7 @@ namespace brivel {
 namespace {
 void storeCurrent(Platform &platform, const QString &path)
 {
-    platform.SaveSetting(QStringLiteral("Brivel"), QStringLiteral("Settings\\WaveFile"),
-                         QStringLiteral("Current"), path);
+    platform.SaveSetting(settings::Application, settings::Section, settings::Current, path);
 }
 } // namespace
 

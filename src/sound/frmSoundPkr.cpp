@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "frmSoundPkr.h"
 
+#include "AlarmSettings.h"
 #include "PickerLists.h"
 #include "platform/Platform.h"
 #include "timer/Forms.h"
+#include "timer/Twips.h"
 #include "timer/frmTimer.h"
 
 #include <QAction>
@@ -25,19 +27,7 @@ namespace brivel {
 
 namespace {
 
-const QString kApplication = QStringLiteral("Brivel");
-const QString kSection = QStringLiteral("Settings\\WaveFile");
 const QString kNotWave = QStringLiteral("The selected file is not a .wav file.");
-
-// Twips to logical pixels.
-constexpr int tw(int twips)
-{
-    return twips / 15;
-}
-QRect twRect(int left, int top, int width, int height)
-{
-    return {tw(left), tw(top), tw(width), tw(height)};
-}
 
 constexpr int ClientWidth = 4680;
 constexpr int ClientHeight = 3420;
@@ -133,12 +123,12 @@ void frmSoundPkr::buildControls()
 
 QString frmSoundPkr::setting(const QString &key, const QString &defaultValue)
 {
-    return m_platform.GetSetting(kApplication, kSection, key, defaultValue);
+    return m_platform.GetSetting(settings::Application, settings::Section, key, defaultValue);
 }
 
 void frmSoundPkr::saveSetting(const QString &key, const QString &value)
 {
-    m_platform.SaveSetting(kApplication, kSection, key, value);
+    m_platform.SaveSetting(settings::Application, settings::Section, key, value);
 }
 
 void frmSoundPkr::Form_Load()
@@ -146,13 +136,13 @@ void frmSoundPkr::Form_Load()
     const QString folder = m_platform.programFolder();
     // A stored position that is gone or cannot be read falls back to the
     // program folder.
-    if (!bxDrives->setDrive(setting(QStringLiteral("Drive"), folder)))
+    if (!bxDrives->setDrive(setting(settings::Drive, folder)))
         bxDrives->setDrive(folder);
-    if (!bxDirectories->setPath(setting(QStringLiteral("Directory"), folder)))
+    if (!bxDirectories->setPath(setting(settings::Directory, folder)))
         bxDirectories->setPath(folder);
-    if (!bxFiles->setPath(setting(QStringLiteral("Files"), bxDirectories->Path())))
+    if (!bxFiles->setPath(setting(settings::Files, bxDirectories->Path())))
         bxFiles->setPath(bxDirectories->Path());
-    txtCurrentPath->setText(setting(QStringLiteral("Path"), Forms::Timer().m_WaveFile));
+    txtCurrentPath->setText(setting(settings::Path, Forms::Timer().m_WaveFile));
 
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(),
@@ -226,11 +216,11 @@ void frmSoundPkr::chooseFile()
         return;
     }
     main.m_WaveFile = path;
-    saveSetting(QStringLiteral("Current"), main.m_WaveFile);
-    saveSetting(QStringLiteral("Drive"), bxDrives->Drive());
-    saveSetting(QStringLiteral("Directory"), bxDirectories->Path());
-    saveSetting(QStringLiteral("Files"), bxFiles->Path());
-    saveSetting(QStringLiteral("Path"), txtCurrentPath->text());
+    saveSetting(settings::Current, main.m_WaveFile);
+    saveSetting(settings::Drive, bxDrives->Drive());
+    saveSetting(settings::Directory, bxDirectories->Path());
+    saveSetting(settings::Files, bxFiles->Path());
+    saveSetting(settings::Path, txtCurrentPath->text());
     main.mnuNewPhone->setChecked(false);
     main.mnuOldPhone->setChecked(false);
     main.mnuOptionsMute->setChecked(false);

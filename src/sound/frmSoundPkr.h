@@ -46,7 +46,6 @@ public:
 
     // Width of the sizing border around the client area.
     static constexpr int BorderWidth = 4;
-    QWidget *clientArea() const { return m_client; }
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;

@@ -21,7 +21,6 @@ class Timer2 : public QObject {
 public:
     explicit Timer2(Platform &platform, QObject *parent = nullptr);
 
-    int Interval() const { return m_interval; }
     // A new interval restarts the schedule; 0 stops the ticks.
     void setInterval(int ms);
     bool Enabled() const { return m_enabled; }

@@ -4,7 +4,10 @@
 #include "Forms.h"
 #include "MinutesEntry.h"
 #include "Timer2.h"
+#include "Twips.h"
+#include "platform/Logging.h"
 #include "platform/Platform.h"
+#include "sound/AlarmSettings.h"
 #include "sound/MSysSnd.h"
 #include "sound/frmSoundPkr.h"
 
@@ -21,7 +24,6 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
-#include <QTimer>
 
 #include <functional>
 #include <utility>
@@ -35,16 +37,6 @@ const QString kPrompt = QStringLiteral("Please type desired number of minutes:")
 const QString kTypeMinutes =
     QStringLiteral("Please type the number of minutes\r\nyou want the timer set for.");
 const QString kMaximum = QStringLiteral("Sorry, maximum allowable\r\nminutes is 5999");
-
-// Twips to logical pixels.
-constexpr int tw(int twips)
-{
-    return twips / 15;
-}
-QRect twRect(int left, int top, int width, int height)
-{
-    return {tw(left), tw(top), tw(width), tw(height)};
-}
 
 // A text box that reports a click once it has handled the mouse itself, so
 // that a handler's selection is not undone by the box's own release handling.
@@ -98,6 +90,7 @@ frmTimer::frmTimer(Platform &platform) : m_platform(platform)
     buildMenus();
     wireHandlers();
     installContextHelp();
+    m_whenFramed.arm();
     const int clientHeight = tw(2235);
     resize(tw(3360), clientHeight + menuBar()->sizeHint().height());
 }
@@ -255,8 +248,18 @@ void frmTimer::Form_Load()
     const QString folder = m_platform.programFolder();
     const QString newPhone = folder + QStringLiteral("/Phonenew.wav");
     const QString oldPhone = folder + QStringLiteral("/Phonerng.wav");
-    m_WaveFile = m_platform.GetSetting(kTitle, QStringLiteral("Settings\\WaveFile"),
-                                       QStringLiteral("Current"), newPhone);
+    m_WaveFile = m_platform.GetSetting(settings::Application, settings::Section, settings::Current,
+                                       newPhone);
+    // A built-in ring stored from a program folder that is gone (a build
+    // folder deleted, a package installed instead) is still that ring: the
+    // user chose the ring, not its folder. The store keeps what the user
+    // last chose until the next choice.
+    const QString name = m_WaveFile.section(QLatin1Char('/'), -1);
+    if ((name == QLatin1String("Phonenew.wav") || name == QLatin1String("Phonerng.wav"))
+        && m_WaveFile != folder + QLatin1Char('/') + name && !m_platform.fileExists(m_WaveFile)) {
+        qCDebug(lcSettings) << "stored ring" << m_WaveFile << "is gone: this folder's is used";
+        m_WaveFile = folder + QLatin1Char('/') + name;
+    }
     if (m_WaveFile == newPhone) {
         mnuNewPhone->setChecked(true);
         mnuOldPhone->setChecked(false);
@@ -286,40 +289,13 @@ void frmTimer::centreOnScreen()
 void frmTimer::showEvent(QShowEvent *event)
 {
     QMainWindow::showEvent(event);
-    if (!m_framePending)
-        return;
-    // A window manager that reports its frame without moving the window
-    // into it is asked again for a while.
-    QTimer::singleShot(0, this, [this] { centreWhenFramed(20); });
+    m_whenFramed.shown();
 }
 
 void frmTimer::moveEvent(QMoveEvent *event)
 {
     QMainWindow::moveEvent(event);
-    // Framing moves the window into its frame; the framed window is centred
-    // in that same turn, so that neither the user nor a hide and show meet
-    // it at the place it was given before its frame was known.
-    if (m_framePending && isVisible() && frameGeometry().size() != size()) {
-        m_framePending = false;
-        centreOnScreen();
-    }
-}
-
-void frmTimer::centreWhenFramed(int triesLeft)
-{
-    // The window manager adds its title bar and border after the window is
-    // shown; once they are known, the framed window is centred, once. A
-    // window that stays frameless keeps the place it was given.
-    if (!m_framePending)
-        return;
-    if (frameGeometry().size() != size()) {
-        m_framePending = false;
-        centreOnScreen();
-    } else if (triesLeft > 0) {
-        QTimer::singleShot(25, this, [this, triesLeft] { centreWhenFramed(triesLeft - 1); });
-    } else {
-        m_framePending = false;
-    }
+    m_whenFramed.moved();
 }
 
 void frmTimer::Unload()
@@ -347,7 +323,7 @@ void frmTimer::closeEvent(QCloseEvent *event)
 
 void frmTimer::cmdGo_Click()
 {
-    clearMemoHighlight();
+    highlightMemo(false);
     const MinutesEntry entry = classifyMinutes(txtNumMin->text());
     switch (entry.kind) {
     case EntryKind::Empty:
@@ -396,12 +372,7 @@ void frmTimer::Timer2_Timer()
                 m_platform.beep();
             }
         }
-        QFont memoFont = txtMemo->font();
-        memoFont.setBold(true);
-        txtMemo->setFont(memoFont);
-        QPalette memoPalette = txtMemo->palette();
-        memoPalette.setColor(QPalette::Text, QColor(255, 0, 0));
-        txtMemo->setPalette(memoPalette);
+        highlightMemo(true);
         // A user working in another window is asked to look, until this
         // window is activated.
         if (isVisible() && !isActiveWindow() && !m_attention && windowHandle()) {
@@ -472,17 +443,15 @@ qint64 frmTimer::skipTicks(qint64 ticks)
 
 void frmTimer::cmdPause_Click()
 {
-    if (!blPaused) {
-        blPaused = true;
-        Timer2->setEnabled(false);
-        cmdPause->setText(QStringLiteral("Resume"));
-        cmdPause->setToolTip(QStringLiteral("Resume Timer"));
-    } else {
-        blPaused = false;
-        Timer2->setEnabled(true);
-        cmdPause->setText(QStringLiteral("Pause"));
-        cmdPause->setToolTip(QStringLiteral("Pause Timer"));
-    }
+    blPaused = !blPaused;
+    Timer2->setEnabled(!blPaused);
+    showPaused(blPaused);
+}
+
+void frmTimer::showPaused(bool paused)
+{
+    cmdPause->setText(paused ? QStringLiteral("Resume") : QStringLiteral("Pause"));
+    cmdPause->setToolTip(paused ? QStringLiteral("Resume Timer") : QStringLiteral("Pause Timer"));
 }
 
 void frmTimer::Reset()
@@ -498,8 +467,7 @@ void frmTimer::Reset()
     cmdPause->setEnabled(false);
     // A countdown started after a reset must not run under a "Resume" button.
     blPaused = false;
-    cmdPause->setText(QStringLiteral("Pause"));
-    cmdPause->setToolTip(QStringLiteral("Pause Timer"));
+    showPaused(false);
 }
 
 void frmTimer::cmdReset_Click()
@@ -523,24 +491,27 @@ void frmTimer::mnuFileExit_Click()
     cmdExit_Click();
 }
 
-void frmTimer::clearMemoHighlight()
+void frmTimer::highlightMemo(bool on)
 {
     QFont memoFont = txtMemo->font();
-    memoFont.setBold(false);
+    memoFont.setBold(on);
     txtMemo->setFont(memoFont);
-    QPalette memoPalette = txtMemo->palette();
-    memoPalette.setColor(QPalette::Text, QColor(0, 0, 0));
+    // Plain text takes the desktop's own text colour, as a dark theme has it;
+    // only the highlight fixes a colour.
+    QPalette memoPalette;
+    if (on)
+        memoPalette.setColor(QPalette::Text, QColor(255, 0, 0));
     txtMemo->setPalette(memoPalette);
 }
 
 void frmTimer::txtMemo_Click()
 {
-    clearMemoHighlight();
+    highlightMemo(false);
 }
 
 void frmTimer::txtNumMin_Click()
 {
-    clearMemoHighlight();
+    highlightMemo(false);
     if (Timer2->Enabled() && cmdPause->isEnabled())
         moveFocus(cmdPause);
     else

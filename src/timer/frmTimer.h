@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "platform/WhenFramed.h"
+
 #include <QMainWindow>
 #include <QString>
 
@@ -37,8 +39,6 @@ public:
     qint32 lngHours = 0;
     qint32 lngMins = 0;
     qint32 lngSecs = 0;
-
-    bool paused() const { return blPaused; }
 
     // Controls.
     QLineEdit *txtNumMin = nullptr;
@@ -101,8 +101,6 @@ public:
     // F1 inside the open menus (about/).
     void installContextHelp();
 
-    Platform &platform() { return m_platform; }
-
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
@@ -119,20 +117,22 @@ private:
     // One second off the counters, and the counters shown in the entry and title.
     void countOneSecond();
     void showRemaining();
-    void clearMemoHighlight();
+    // Bold red at the alarm; plain, in the desktop's text colour, otherwise.
+    void highlightMemo(bool on);
+    // The Pause button's caption and tooltip: "Resume" while paused.
+    void showPaused(bool paused);
     void moveFocus(QWidget *target);
     void selectEntry();
     void centreOnScreen();
-    void centreWhenFramed(int triesLeft);
 
     Platform &m_platform;
     bool blPaused = false;
     bool m_unloaded = false;
     // The desktop was asked for attention at the alarm.
     bool m_attention = false;
-    // From the first show until the framed window is centred (or the
-    // window manager is given up on).
-    bool m_framePending = true;
+    // The framed window is centred once, in the turn it is framed, so that
+    // neither the user nor a hide and show meet it where it was before.
+    WhenFramed m_whenFramed{*this, 20, [this] { centreOnScreen(); }};
 };
 
 // Brivel's fonts: the designed face first, then faces of the same width

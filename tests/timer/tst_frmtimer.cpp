@@ -32,6 +32,8 @@ constexpr int Steps[] = {500, 500, 500, 250, 1000, 1517, 5000};
 // What the picker's folder holds; OK takes a name ending in "wav" only.
 constexpr const char *PickerFiles[] = {"ring.wav", "BELL.WAV", "notes.txt"};
 const QString Prompt = QStringLiteral("Please type desired number of minutes:");
+// Stored at the start: a user's own file of a ring's name, and a ring of a folder that is gone.
+const QString Stored[] = {"/mine/Phonenew.wav", "/gone/Phonerng.wav"};
 enum State { Idle, Running, Paused, Alarm };
 // What TimerRig::state() reads while counting down.
 constexpr auto Counting = "Pause|Reset|timer on|Brivel|";
@@ -61,9 +63,13 @@ public:
               f.folder = m_dir.path();
               for (const char *name : PickerFiles)
                   QFile(m_dir.filePath(QLatin1String(name))).open(QIODevice::WriteOnly);
+              f.settings.insert(test::App + '|' + test::Section + "|Current", Stored[devices]);
+              f.existingFiles.append(Stored[0]);
           })
     {
-        m.wave = m_rig.fake.folder + QStringLiteral("/Phonenew.wav");
+        m.stored = Stored[devices]; // the store is left as it was
+        m.wave = devices ? m_rig.fake.folder + "/Phonerng.wav" : m.stored;
+        m.phone = devices ? 'o' : '-';
     }
 
     // One user action or a move of the clock, on the window and the model.
@@ -170,7 +176,7 @@ public:
             {"Resume", w->cmdPause->text() == "Resume", m.state == Paused},
             {"timer", w->Timer2->Enabled(), m.state == Running || m.state == Alarm},
             {"prompt", w->lblLabel1->text() == Prompt, m.state == Idle},
-            {"memo look", m_rig.memo(), m.red ? TimerRig::Red : TimerRig::Black},
+            {"memo look", m_rig.memo(), m.red ? TimerRig::Red : TimerRig::plain()},
             {"Mute", w->mnuOptionsMute->isChecked(), m.mute},
             {"New Phone", w->mnuNewPhone->isChecked(), m.phone == 'n'},
             {"Old Phone", w->mnuOldPhone->isChecked(), m.phone == 'o'},
@@ -301,7 +307,10 @@ private slots:
             return qEnvironmentVariableIsSet(name) ? qEnvironmentVariable(name).toULongLong()
                                                    : otherwise;
         };
+        const QPalette light = QApplication::palette();
         for (int devices : {1, 0}) {
+            // A dark desktop theme (black fields, white text), then a light one.
+            QApplication::setPalette(devices ? QPalette(Qt::black) : light);
             const quint64 seed = setting("BRIVEL_SOAK_SEED", 20240607 + devices);
             Walk walk(seed, devices);
             QStringList last;
@@ -458,7 +467,7 @@ private slots:
             rig.w->Timer2->catchUp();
             QCOMPARE(titles, 1);
             QCOMPARE(rig.w->txtNumMin->text(), shown);
-            QCOMPARE(rig.memo(), plays ? TimerRig::Red : TimerRig::Black);
+            QCOMPARE(rig.memo(), plays ? TimerRig::Red : TimerRig::plain());
             QCOMPARE(rig.fake.plays.size(), plays);
             QCOMPARE(rig.fake.attention.size(), plays);
             rig.tick(2);
