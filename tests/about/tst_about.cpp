@@ -8,6 +8,10 @@
 #include "about/frmAbout.h"
 #include "sound/frmSoundPkr.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <thread>
+
 using namespace brivel;
 
 const QString Unavailable = "System Information Is Unavailable At This Time";
@@ -30,15 +34,37 @@ private slots:
     void cleanup() { rig.reset(); }
 
     // The tool's path comes from the first location, else its folder from the
-    // second; anything amiss is one message and the dialog stays.
+    // second; anything amiss is one message and the dialog stays. A FIFO for a
+    // hive is refused without waiting: should an open wait on it, a watchdog
+    // opens its other end from 5 s on and the test fails instead of hanging.
     void systemInfo()
     {
+        QTemporaryDir dir;
+        const QString fifo = dir.filePath("fifo.reg");
+        QVERIFY(mkfifo(QFile::encodeName(fifo), 0600) == 0);
+        std::atomic<bool> waited = false;
+        const std::jthread watchdog([&](std::stop_token stop) {
+            std::mutex mutex;
+            std::unique_lock lock(mutex);
+            std::condition_variable_any wake;
+            const auto stopped = [&stop] { return stop.stop_requested(); };
+            // The write end opens only while a reader waits, which it then frees.
+            for (int ms = 5000; !wake.wait_for(lock, stop, std::chrono::milliseconds(ms), stopped);
+                 ms = 50) {
+                const int writer = ::open(QFile::encodeName(fifo), O_WRONLY | O_NONBLOCK);
+                if (writer < 0)
+                    continue;
+                waited = true;
+                ::close(writer);
+            }
+        });
         for (const auto &[hive, existing, result, started] : QList<std::tuple<QString, QString, int, QString>>{
                  {BRIVEL_PROGRAM_DIR "/machine.reg", "", 4242, "/usr/bin/hardinfo"}, // shipped
                  {"loc1_missing_tool.reg", Tool, 0, "/opt/gone/hardinfo"},
                  {"loc1_expand_sz.reg", Tool, 4242, ""}, {"loc2_folder.reg", Tool, 4242, Tool},
                  {"loc2_folder.reg", "", 4242, ""}, {"size0.reg", Tool, 4242, ""}, {"malformed.reg", Tool, 4242, ""},
-                 {"loc2_trailing_sep.reg", "/opt/sysinfo//MSINFO32.EXE", 4242, "/opt/sysinfo//MSINFO32.EXE"}}) {
+                 {"loc2_trailing_sep.reg", "/opt/sysinfo//MSINFO32.EXE", 4242, "/opt/sysinfo//MSINFO32.EXE"},
+                 {fifo, Tool, 4242, ""}}) {
             init();
             fake->hivePath = QDir(BRIVEL_TEST_DATA).filePath(hive);
             fake->existingFiles = QStringList{existing};
@@ -49,6 +75,7 @@ private slots:
             QCOMPARE(fake->messages, started.isEmpty() || !result ? QStringList{Unavailable} : QStringList());
             QVERIFY(fake->machineHive().openKeyCount() == 0 && about.isVisible());
         }
+        QVERIFY2(!waited, "System Info waited for a writer to a FIFO hive");
     }
 
     // One modeless dialog of its own at a time, centred, off the task bar,
