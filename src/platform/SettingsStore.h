@@ -16,9 +16,10 @@ QString readSetting(const QString &application, const QString &section, const QS
                     const QString &defaultValue);
 
 // Stores the value with every other value that could be read, in a clean
-// file. A file far too large to be the store is set aside as ".bad". False
-// when the value could not be stored; the file is then left exactly as it
-// was. Never waits long for a lock held elsewhere.
+// file; a file too large to be the store, or no file at all, is first set
+// aside as "<application>.ini.bad". False when the value could not be
+// stored: the store is then left as it was. Waits a moment at most for a
+// lock held elsewhere.
 bool writeSetting(const QString &application, const QString &section, const QString &key,
                   const QString &value);
 
