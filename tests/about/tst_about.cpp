@@ -42,22 +42,18 @@ private slots:
         QTemporaryDir dir;
         const QString fifo = dir.filePath("fifo.reg");
         QVERIFY(mkfifo(QFile::encodeName(fifo), 0600) == 0);
+        QSemaphore finished;
         std::atomic<bool> waited = false;
-        const std::jthread watchdog([&](std::stop_token stop) {
-            std::mutex mutex;
-            std::unique_lock lock(mutex);
-            std::condition_variable_any wake;
-            const auto stopped = [&stop] { return stop.stop_requested(); };
+        const std::jthread watchdog([&] {
             // The write end opens only while a reader waits, which it then frees.
-            for (int ms = 5000; !wake.wait_for(lock, stop, std::chrono::milliseconds(ms), stopped);
-                 ms = 50) {
+            for (int ms = 5000; !finished.tryAcquire(1, ms); ms = 50) {
                 const int writer = ::open(QFile::encodeName(fifo), O_WRONLY | O_NONBLOCK);
-                if (writer < 0)
-                    continue;
-                waited = true;
-                ::close(writer);
+                waited = waited || writer >= 0;
+                if (writer >= 0)
+                    ::close(writer);
             }
         });
+        const auto finish = qScopeGuard([&finished] { finished.release(); });
         for (const auto &[hive, existing, result, started] : QList<std::tuple<QString, QString, int, QString>>{
                  {BRIVEL_PROGRAM_DIR "/machine.reg", "", 4242, "/usr/bin/hardinfo"}, // shipped
                  {"loc1_missing_tool.reg", Tool, 0, "/opt/gone/hardinfo"},
