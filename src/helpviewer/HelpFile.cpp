@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "HelpFile.h"
 
-#include <QFile>
-#include <QFileInfo>
+#include "platform/RegularFile.h"
+
 #include <QRegularExpression>
 
 namespace brivel::help {
@@ -42,18 +42,17 @@ HelpFile HelpFile::load(const QString &path)
         file.m_error = QStringLiteral("No help file was named.");
         return file;
     }
-    const QFileInfo info(path);
-    if (!info.exists()) {
+    FileFault fault = FileFault::None;
+    const QByteArray bytes = readRegularFile(path, MaxHelpFileBytes, &fault);
+    if (fault == FileFault::Missing) {
         file.m_error = QStringLiteral("The help file %1 could not be found.").arg(shown);
         return file;
     }
-    QFile source(path);
-    if (!info.isFile() || !source.open(QIODevice::ReadOnly)) {
+    if (fault == FileFault::NotRegular || fault == FileFault::Unreadable) {
         file.m_error = QStringLiteral("The help file %1 could not be read.").arg(shown);
         return file;
     }
-    const QByteArray bytes = source.read(MaxHelpFileBytes + 1);
-    if (bytes.size() > MaxHelpFileBytes || bytes.contains('\0')) {
+    if (fault == FileFault::TooLarge || bytes.contains('\0')) {
         file.m_error =
             QStringLiteral("The file %1 is not a help file that can be shown.").arg(shown);
         return file;

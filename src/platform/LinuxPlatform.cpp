@@ -2,6 +2,7 @@
 #include "LinuxPlatform.h"
 
 #include "BuildConfig.h"
+#include "Logging.h"
 #include "MachineHive.h"
 #include "ProgramStarter.h"
 #include "SettingsStore.h"
@@ -134,6 +135,8 @@ int LinuxPlatform::waveOutDeviceCount()
     // a server that comes up later is used, and a working machine is never
     // made silent by a count that came too late.
     const int count = m_sound->outputCount();
+    if (count < 0)
+        qCDebug(lcSound) << "No count of sound devices in time: one is taken to be there";
     return count < 0 ? 1 : count;
 }
 

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "MachineHive.h"
 
-#include <QFile>
+#include "RegularFile.h"
+
 #include <QStringDecoder>
 #include <QStringList>
 
-#include <algorithm>
 #include <cstring>
 #include <utility>
 
@@ -275,15 +275,11 @@ MachineHive::~MachineHive() = default;
 
 std::optional<MachineHive::Keys> MachineHive::load() const
 {
-    if (m_path.isEmpty())
-        return std::nullopt;
-    QFile file(m_path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxHiveFileBytes)
-        return std::nullopt;
-    // Only what the file holds: a read of the limit would reserve the whole
-    // limit on every key open.
-    const QByteArray text = file.read(std::min(file.size(), kMaxHiveFileBytes) + 1);
-    if (text.size() > kMaxHiveFileBytes)
+    // Read on the window's thread at every key open: a FIFO in its place
+    // must not hold the window (nor the alarm).
+    FileFault fault = FileFault::None;
+    const QByteArray text = readRegularFile(m_path, kMaxHiveFileBytes, &fault);
+    if (fault != FileFault::None)
         return std::nullopt;
     return parse(text);
 }

@@ -1,11 +1,18 @@
 // SPDX-License-Identifier: MIT
 #include "SettingsStore.h"
 
+#include "Logging.h"
+#include "RegularFile.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QLockFile>
+#include <QSaveFile>
 #include <QSettings>
-#include <QStringList>
+#include <QStandardPaths>
+#include <QTemporaryFile>
+
+#include <cstdio>
 
 namespace brivel {
 
@@ -13,29 +20,10 @@ namespace {
 
 // Brivel's file holds five short values; anything far bigger is not ours.
 constexpr qint64 MaxFileBytes = 1024 * 1024;
-constexpr int LockTimeoutMs = 2000;
+// A save runs on the window's thread, which the alarm rides on.
+constexpr int LockWaitMs = 200;
 
-class Store {
-public:
-    explicit Store(const QString &application)
-        : m_settings(QSettings::IniFormat, QSettings::UserScope, application, application)
-    {
-        // Written to a temporary file and renamed over the old one, or not at all.
-        m_settings.setAtomicSyncRequired(true);
-    }
-    QSettings &settings() { return m_settings; }
-    bool oversized() const
-    {
-        const QFileInfo info(m_settings.fileName());
-        return info.isFile() && info.size() > MaxFileBytes;
-    }
-
-private:
-    QSettings m_settings;
-};
-
-} // namespace
-
+// "Settings\WaveFile" + "Current" -> "Settings/WaveFile/Current".
 QString settingsKey(const QString &section, const QString &key)
 {
     QString group = section;
@@ -43,14 +31,37 @@ QString settingsKey(const QString &section, const QString &key)
     return group + QLatin1Char('/') + key;
 }
 
+// Where QSettings keeps the application's own INI file for the user.
+QString storePath(const QString &application)
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+           + QLatin1Char('/') + application + QLatin1Char('/') + application
+           + QStringLiteral(".ini");
+}
+
+// QSettings opens the file with a plain open: only a regular file of
+// bounded size is given to it.
+bool readable(const QString &path)
+{
+    const FileFault fault = checkRegularFile(path, MaxFileBytes);
+    if (fault != FileFault::None && fault != FileFault::Missing)
+        qCDebug(lcSettings) << "The store" << path << "is not read -" << describe(fault);
+    return fault == FileFault::None;
+}
+
+} // namespace
+
 QString readSetting(const QString &application, const QString &section, const QString &key,
                     const QString &defaultValue)
 {
-    Store store(application);
-    if (store.oversized())
+    const QString path = storePath(application);
+    if (!readable(path))
         return defaultValue;
-    const QVariant value = store.settings().value(settingsKey(section, key));
-    if (store.settings().status() != QSettings::NoError || !value.isValid())
+    // A file QSettings found lines in that make no sense still gives the
+    // values it could read.
+    const QSettings store(path, QSettings::IniFormat);
+    const QVariant value = store.value(settingsKey(section, key));
+    if (store.status() == QSettings::AccessError || !value.isValid())
         return defaultValue;
     // An unquoted comma in a hand-edited line splits the value into a list.
     if (value.typeId() == QMetaType::QStringList)
@@ -63,27 +74,60 @@ QString readSetting(const QString &application, const QString &section, const QS
 bool writeSetting(const QString &application, const QString &section, const QString &key,
                   const QString &value)
 {
-    Store store(application);
-    QSettings &settings = store.settings();
-    if (store.oversized())
+    const QString path = storePath(application);
+    const auto refused = [&path](const char *why) {
+        qCDebug(lcSettings) << "A setting is not written to" << path << "-" << why;
         return false;
-    // A file that exists but cannot be read would be replaced by this one
-    // value alone.
-    (void)settings.contains(settingsKey(section, key));
-    if (settings.status() == QSettings::AccessError)
-        return false;
-    // The very first value: the lock below needs the store's folder.
-    QDir().mkpath(QFileInfo(settings.fileName()).absolutePath());
-    // QSettings waits for its lock file without end; a lock that stays taken
-    // (or is not a file at all) must not hang the program.
-    {
-        QLockFile probe(settings.fileName() + QStringLiteral(".lock"));
-        if (!probe.tryLock(LockTimeoutMs))
-            return false;
+    };
+    if (!QDir().mkpath(QFileInfo(path).path()))
+        return refused("its folder cannot be made");
+    // The name QSettings locks the store with, so that older Brivels wait
+    // for this save and this one for theirs, a moment at most. A lock that
+    // is not a file at all would make QLockFile wait for ever.
+    const QString lockPath = path + QStringLiteral(".lock");
+    const FileFault lockFault = checkRegularFile(lockPath, MaxFileBytes);
+    if (lockFault != FileFault::None && lockFault != FileFault::Missing)
+        return refused("its lock is not a regular file");
+    QLockFile lock(lockPath);
+    if (!lock.tryLock(LockWaitMs))
+        return refused(lock.error() == QLockFile::LockFailedError ? "its lock is held"
+                                                                  : "its folder is not writable");
+
+    // Read, changed and written under the one lock: no other save comes
+    // between. QSettings works on a private copy (a name it has never seen,
+    // so nothing it remembers of the store stands in for the file), and
+    // writes it whole, with every value it could read and nothing else.
+    FileFault fault = FileFault::None;
+    const QByteArray old = readRegularFile(path, MaxFileBytes, &fault);
+    if (fault == FileFault::Unreadable)
+        return refused("it cannot be read");
+    if (fault == FileFault::NotRegular || fault == FileFault::TooLarge) {
+        if (std::rename(QFile::encodeName(path).constData(),
+                        QFile::encodeName(path + QStringLiteral(".bad")).constData())
+            != 0)
+            return refused("it cannot be set aside");
+        qCDebug(lcSettings) << "The store" << path << "is set aside as .bad -" << describe(fault);
     }
-    settings.setValue(settingsKey(section, key), value);
-    settings.sync();
-    return settings.status() != QSettings::AccessError;
+    QTemporaryFile temp(path + QStringLiteral(".XXXXXX"));
+    if (!temp.open() || temp.write(old) != old.size() || !temp.flush())
+        return refused("its folder is not writable");
+    {
+        QSettings next(temp.fileName(), QSettings::IniFormat);
+        if (next.status() == QSettings::FormatError)
+            qCDebug(lcSettings) << "The store" << path
+                                << "is repaired: what made no sense is left out";
+        next.setValue(settingsKey(section, key), value);
+        next.sync();
+        if (next.status() == QSettings::AccessError)
+            return refused("the new file cannot be written");
+    }
+    FileFault tempFault = FileFault::None;
+    const QByteArray bytes = readRegularFile(temp.fileName(), MaxFileBytes, &tempFault);
+    QSaveFile store(path);
+    if (tempFault != FileFault::None || !store.open(QIODevice::WriteOnly)
+        || store.write(bytes) != bytes.size() || !store.commit())
+        return refused("the new file cannot be put in place");
+    return true;
 }
 
 } // namespace brivel

@@ -10,16 +10,16 @@ namespace brivel {
 // section such as "Settings\WaveFile" nests groups, so Old Phone's path is
 // the line WaveFile\Current=... under [Settings].
 
-// "Settings\WaveFile" + "Current" -> "Settings/WaveFile/Current".
-QString settingsKey(const QString &section, const QString &key);
-
 // The stored string, or defaultValue when the key is absent or the file
-// cannot be read or makes no sense.
+// cannot be read. Lines that make no sense are passed over.
 QString readSetting(const QString &application, const QString &section, const QString &key,
                     const QString &defaultValue);
 
-// Stores the value. False when it could not; the file is then left exactly
-// as it was. Never waits long for a lock held elsewhere.
+// Stores the value with every other value that could be read, in a clean
+// file; a file too large to be the store, or no file at all, is first set
+// aside as "<application>.ini.bad". False when the value could not be
+// stored: the store is then left as it was. Waits a moment at most for a
+// lock held elsewhere.
 bool writeSetting(const QString &application, const QString &section, const QString &key,
                   const QString &value);
 

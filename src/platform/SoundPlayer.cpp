@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "SoundPlayer.h"
 
+#include "Logging.h"
 #include "SoundEngine.h"
 
 #include <QApplication>
@@ -65,6 +66,8 @@ public:
     bool bell()
     {
         SoundEngine *e = engine();
+        if (!e)
+            qCDebug(lcSound) << "The X bell: no sound module";
         return e && e->bell();
     }
     void prepare(const QString &path)
@@ -79,6 +82,7 @@ public:
             e->start(path, job, beep);
             return;
         }
+        qCDebug(lcSound) << "The bell instead of" << path << "- no sound module";
         job->start(false, 0);
         if (beep)
             beep();
@@ -214,6 +218,8 @@ void SoundPlayer::play(const QString &path, bool wait)
         w, [w, path, job] { w->start(path, job, {}); }, Qt::QueuedConnection);
     std::unique_lock lock(job->mutex);
     if (!job->changed.wait_for(lock, StartTimeout, [&job] { return job->started; }) || !job->ok) {
+        if (!job->started)
+            qCDebug(lcSound) << "The beep instead of" << path << "- the sound thread is busy";
         lock.unlock();
         if (m_home->beep)
             m_home->beep();

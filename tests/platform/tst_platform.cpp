@@ -6,6 +6,8 @@
 #include "platform/ProgramStarter.h"
 #include "platform/SoundPlayer.h"
 
+#include <sys/stat.h>
+
 using namespace brivel;
 
 const QString NewPhone = BRIVEL_PROGRAM_DIR "/Phonenew.wav",
@@ -33,19 +35,20 @@ private slots:
     }
 
     // A store Brivel cannot use: it starts with what can be read, a choice
-    // applies for the run, and the next start has it if it could be stored;
-    // a store that cannot be written keeps its old file.
+    // applies for the run, and the next start has it if it could be stored,
+    // in a clean file (a huge one set aside first); a store that cannot be
+    // written (also while another Brivel holds its lock) keeps its old file.
     void storeAtFault_data()
     {
         QTest::addColumn<QString>("obstacle");
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QString>("startsWith");
         const QByteArray old = "[Settings]\nWaveFile\\Current=" + OldPhone.toUtf8() + "\n";
-        QTest::newRow("unclosed section")
-            << "file" << QByteArray("[Settings\nWaveFile\\Current=/x.wav\n") << NewPhone;
+        QTest::newRow("garbage after a value")
+            << "file" << old + QByteArray("[\1\xff\n\0x\n", 7) << OldPhone;
         // An ini file has no end mark: a value cut short is a path like any other.
         QTest::newRow("cut in the value") << "file" << old.chopped(9) << OldPhone.chopped(8);
-        QTest::newRow("huge") << "left" << QByteArray(2 << 20, 'x').prepend(old) << NewPhone;
+        QTest::newRow("huge") << "file" << QByteArray(2 << 20, 'x').prepend(old) << NewPhone;
         QTest::newRow("folder is a file") << "folder-file" << QByteArray("mine") << NewPhone;
         QTest::newRow("folder read-only") << "read-only" << old << OldPhone;
         QTest::newRow("lock held") << "lock-held" << old << OldPhone;
@@ -74,8 +77,12 @@ private slots:
         (startsWith == OldPhone ? rig.w->mnuNewPhone : rig.w->mnuOldPhone)->trigger();
         QCOMPARE(rig.w->m_WaveFile, chosen);
         QVERIFY(platform.messages.isEmpty());
-        if (obstacle != "file")
+        if (obstacle == "file") // written afresh, without what made no sense
+            QCOMPARE(test::fileBytes(file),
+                     "[Settings]\nWaveFile\\Current=" + chosen.toUtf8() + "\n");
+        else
             QCOMPARE(test::fileBytes(folder) + test::fileBytes(file), before);
+        QCOMPARE(QFile::exists(file + ".bad"), content.size() > 1 << 20); // a huge one set aside
         test::unloadWindows();
         QCOMPARE(Forms::Timer().m_WaveFile, obstacle == "file" ? chosen : startsWith);
         test::unloadWindows();
@@ -115,6 +122,18 @@ private slots:
         for (const char *path : {"", BRIVEL_TEST_DATA, BRIVEL_TEST_DATA "/malformed.reg"})
             QCOMPARE(MachineHive(path).RegOpenKeyExA(HKEY_LOCAL_MACHINE, "", 0, 0x2003F, &none),
                      ERROR_FILE_NOT_FOUND);
+    }
+
+    // A FIFO for a wave is refused at once with the beep: the sound thread
+    // never waits for a writer.
+    void fifoWave()
+    {
+        QTemporaryDir dir;
+        QVERIFY(mkfifo(QFile::encodeName(dir.filePath("alarm.wav")), 0600) == 0);
+        int beeps = 0;
+        SoundPlayer player(BRIVEL_PROGRAM_DIR "/brivel-sound.so", [&beeps] { ++beeps; });
+        player.play(dir.filePath("alarm.wav"), false);
+        QTRY_COMPARE(beeps, 1);
     }
 
     // Which program runs, with which one argument; nothing in the text can

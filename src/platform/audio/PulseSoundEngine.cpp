@@ -4,6 +4,7 @@
 // server for it), and the desktop's bell through libcanberra. Loaded by the
 // sound thread; every call comes there. The server's callbacks run on the
 // client library's own thread, under its lock.
+#include "platform/Logging.h"
 #include "platform/SoundEngine.h"
 #include "platform/audio/WaveFile.h"
 
@@ -11,7 +12,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
-#include <QThread>
 #include <QTimer>
 
 #include <canberra.h>
@@ -92,15 +92,17 @@ public:
         if (!connected())
             return -1;
         struct Count {
+            pa_threaded_mainloop *loop;
             int sinks = 0;
             bool done = false;
-        } count;
+        } count{m_loop};
         pa_operation *op = pa_context_get_sink_info_list(
             m_context,
             [](pa_context *, const pa_sink_info *sink, int eol, void *data) {
                 auto *c = static_cast<Count *>(data);
                 c->sinks += sink ? 1 : 0;
                 c->done = c->done || eol != 0;
+                pa_threaded_mainloop_signal(c->loop, 0);
             },
             &count);
         const bool done = op && waitFor([&count] { return count.done; });
@@ -113,8 +115,12 @@ public:
 
     void prepare(const QString &path) override
     {
-        if (m_ready.path != path || !m_ready.stream || m_ready.stamp != FileStamp::of(path))
-            m_ready = {path, FileStamp::of(path), WaveStream::open(path)};
+        if (m_ready.path == path && m_ready.stream && m_ready.stamp == FileStamp::of(path))
+            return;
+        const FileStamp stamp = FileStamp::of(path);
+        const char *why = nullptr;
+        std::unique_ptr<WaveStream> stream = WaveStream::open(path, &why);
+        m_ready = {path, stamp, std::move(stream), why};
     }
 
     void start(const QString &path, const std::shared_ptr<SoundJob> &job,
@@ -123,11 +129,15 @@ public:
         prepare(path);
         auto voice = std::make_unique<Voice>();
         voice->source = std::move(m_ready.stream);
+        const char *why = m_ready.why ? m_ready.why : "not a sound file";
         m_ready = {};
         voice->engine = this;
         voice->job = job;
         voice->serial = ++m_serial;
-        if (!voice->source || !m_loop || !begin(*voice)) {
+        if (voice->source)
+            why = m_loop ? begin(*voice) : "no sound server client";
+        if (why) {
+            qCDebug(lcSound) << "The bell instead of" << path << "-" << why;
             job->start(false, 0);
             if (beep)
                 beep();
@@ -150,29 +160,18 @@ public:
 
     bool bell() override
     {
-        if (!m_events) {
-            ca_context *context = nullptr;
-            if (ca_context_create(&context) != CA_SUCCESS)
-                return false;
-            m_events.reset(context);
-            ca_context_change_props(context, CA_PROP_APPLICATION_NAME, "Brivel",
-                                    CA_PROP_APPLICATION_ID, "org.brivel.Brivel", nullptr);
-        }
-        int result = ca_context_play(m_events.get(), 0, CA_PROP_EVENT_ID, "bell",
-                                     CA_PROP_EVENT_DESCRIPTION, "Alarm", nullptr);
-        if (result == CA_ERROR_NOTFOUND) {
-            if (!m_toneDir)
-                m_toneDir = std::make_unique<QTemporaryDir>();
-            const QString tone = m_toneDir->filePath(QStringLiteral("bell.wav"));
-            if (m_toneDir->isValid() && (QFileInfo::exists(tone) || writeTone(tone)))
-                result = ca_context_play(m_events.get(), 0, CA_PROP_MEDIA_FILENAME,
-                                         QFile::encodeName(tone).constData(),
-                                         CA_PROP_EVENT_DESCRIPTION, "Alarm", nullptr);
-        }
-        // A server that went away, or is not up yet, is connected afresh next time.
-        if (result != CA_SUCCESS)
+        int result = ring();
+        if (result != CA_SUCCESS) {
+            // The connection died with a server that went away (or was not up
+            // yet): the bell goes once more on a fresh one.
             m_events.reset();
-        return result == CA_SUCCESS;
+            result = ring();
+        }
+        if (result == CA_SUCCESS)
+            return true;
+        m_events.reset();
+        qCDebug(lcSound) << "No bell from the sound server -" << ca_strerror(result);
+        return false;
     }
 
     void shutdown() override
@@ -187,11 +186,7 @@ public:
             for (const auto &voice : m_playing)
                 close(*voice);
             playing.swap(m_playing);
-            if (m_context) {
-                pa_context_disconnect(m_context);
-                pa_context_unref(m_context);
-                m_context = nullptr;
-            }
+            dropContext();
         }
         pa_threaded_mainloop_stop(m_loop);
         pa_threaded_mainloop_free(m_loop);
@@ -199,6 +194,32 @@ public:
     }
 
 private:
+    int ring()
+    {
+        if (!m_events) {
+            ca_context *context = nullptr;
+            const int made = ca_context_create(&context);
+            if (made != CA_SUCCESS)
+                return made;
+            m_events.reset(context);
+            ca_context_change_props(context, CA_PROP_APPLICATION_NAME, "Brivel",
+                                    CA_PROP_APPLICATION_ID, "org.brivel.Brivel", nullptr);
+        }
+        int result = ca_context_play(m_events.get(), 0, CA_PROP_EVENT_ID, "bell",
+                                     CA_PROP_EVENT_DESCRIPTION, "Alarm", nullptr);
+        if (result == CA_ERROR_NOTFOUND) {
+            qCDebug(lcSound) << "The sound theme has no bell: Brivel's own tone";
+            if (!m_toneDir)
+                m_toneDir = std::make_unique<QTemporaryDir>();
+            const QString tone = m_toneDir->filePath(QStringLiteral("bell.wav"));
+            if (m_toneDir->isValid() && (QFileInfo::exists(tone) || writeTone(tone)))
+                result = ca_context_play(m_events.get(), 0, CA_PROP_MEDIA_FILENAME,
+                                         QFile::encodeName(tone).constData(),
+                                         CA_PROP_EVENT_DESCRIPTION, "Alarm", nullptr);
+        }
+        return result;
+    }
+
     struct Lock {
         explicit Lock(pa_threaded_mainloop *loop) : loop(loop) { pa_threaded_mainloop_lock(loop); }
         ~Lock() { pa_threaded_mainloop_unlock(loop); }
@@ -211,6 +232,7 @@ private:
         QString path;
         FileStamp stamp;
         std::unique_ptr<WaveStream> stream;
+        const char *why = nullptr; // when there is no stream
     };
 
     // One playing sound. Its fields after begin() change under the lock only.
@@ -226,33 +248,47 @@ private:
         bool finished = false;
     };
 
-    // Waits, the lock held, for a condition that the server's callbacks set.
-    template <typename Done>
-    bool waitFor(Done done)
+    // Wakes a waitFor: the server answered something.
+    template <typename Object> static void wake(Object *, void *loop)
     {
-        const auto until = std::chrono::steady_clock::now() + ServerTimeout;
-        while (!done()) {
-            if (std::chrono::steady_clock::now() > until)
-                return false;
-            pa_threaded_mainloop_unlock(m_loop);
-            QThread::usleep(500);
-            pa_threaded_mainloop_lock(m_loop);
-        }
-        return true;
+        pa_threaded_mainloop_signal(static_cast<pa_threaded_mainloop *>(loop), 0);
+    }
+
+    // Waits, the lock held, for a condition that the server's callbacks set
+    // and signal, ServerTimeout at most. Needs a context, whose clock times it.
+    template <typename Done> bool waitFor(Done done)
+    {
+        struct Deadline {
+            pa_threaded_mainloop *loop;
+            bool passed = false;
+        } deadline{m_loop};
+        const auto timeout = std::chrono::duration_cast<std::chrono::microseconds>(ServerTimeout);
+        pa_time_event *event = pa_context_rttime_new(
+            m_context, pa_rtclock_now() + pa_usec_t(timeout.count()),
+            [](pa_mainloop_api *, pa_time_event *, const timeval *, void *data) {
+                auto *d = static_cast<Deadline *>(data);
+                d->passed = true;
+                pa_threaded_mainloop_signal(d->loop, 0);
+            },
+            &deadline);
+        while (event && !deadline.passed && !done())
+            pa_threaded_mainloop_wait(m_loop);
+        if (event)
+            pa_threaded_mainloop_get_api(m_loop)->time_free(event);
+        return done();
     }
 
     // A connection to the sound server, made afresh when there was none or it
     // broke: a server that starts or restarts later is used. Lock held.
     bool connected()
     {
-        if (m_context && !PA_CONTEXT_IS_GOOD(pa_context_get_state(m_context))) {
-            pa_context_unref(m_context);
-            m_context = nullptr;
-        }
+        if (m_context && !PA_CONTEXT_IS_GOOD(pa_context_get_state(m_context)))
+            dropContext();
         if (!m_context) {
             m_context = pa_context_new(pa_threaded_mainloop_get_api(m_loop), "Brivel");
             if (!m_context)
                 return false;
+            pa_context_set_state_callback(m_context, &PulseSoundEngine::wake<pa_context>, m_loop);
             if (pa_context_connect(m_context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0)
                 return false;
         }
@@ -263,20 +299,57 @@ private:
         return pa_context_get_state(m_context) == PA_CONTEXT_READY;
     }
 
-    bool begin(Voice &voice)
+    // Lock held. Its streams end with it, also on the server's side: a stream
+    // whose creation a frozen server never finished goes once it wakes.
+    void dropContext()
+    {
+        if (!m_context)
+            return;
+        pa_context_set_state_callback(m_context, nullptr, nullptr);
+        pa_context_disconnect(m_context);
+        pa_context_unref(m_context);
+        m_context = nullptr;
+    }
+
+    // Starts the voice's stream: null once it plays, else why it cannot.
+    const char *begin(Voice &voice)
     {
         const Lock lock(m_loop);
-        if (!connected())
-            return false;
+        for (int attempt = 0;; ++attempt) {
+            if (!connected())
+                return "no sound server";
+            const pa_stream_state_t state = open(voice);
+            if (state == PA_STREAM_READY) {
+                pa_stream_set_state_callback(voice.stream, &PulseSoundEngine::onState, &voice);
+                return nullptr;
+            }
+            release(voice.stream);
+            const bool dead = !PA_CONTEXT_IS_GOOD(pa_context_get_state(m_context));
+            if (state == PA_STREAM_CREATING || dead)
+                dropContext();
+            if (state == PA_STREAM_CREATING)
+                return "the sound server did not answer";
+            if (!dead)
+                return "the sound server refused the stream";
+            // The connection had died with the server: once more on a fresh one.
+            if (attempt > 0)
+                return "the sound server went away";
+        }
+    }
+
+    // The voice's stream, asked of the server: its state once the server
+    // answered, or CREATING when it did not in time. Lock held.
+    pa_stream_state_t open(Voice &voice)
+    {
         const WaveStream &source = *voice.source;
         const pa_sample_spec format{PA_SAMPLE_FLOAT32LE, uint32_t(source.sampleRate()),
-                                  uint8_t(source.channels())};
+                                    uint8_t(source.channels())};
         pa_channel_map map;
         if (!pa_channel_map_init_extend(&map, unsigned(format.channels), PA_CHANNEL_MAP_WAVEEX))
-            return false;
+            return PA_STREAM_FAILED;
         voice.stream = pa_stream_new(m_context, "Alarm", &format, &map);
         if (!voice.stream)
-            return false;
+            return PA_STREAM_FAILED;
         pa_buffer_attr attr;
         attr.maxlength = uint32_t(-1);
         attr.tlength = uint32_t(pa_usec_to_bytes(BufferUs, &format));
@@ -284,14 +357,13 @@ private:
         attr.minreq = uint32_t(-1);
         attr.fragsize = uint32_t(-1);
         pa_stream_set_write_callback(voice.stream, &PulseSoundEngine::onWrite, &voice);
-        pa_stream_set_state_callback(voice.stream, &PulseSoundEngine::onState, &voice);
+        pa_stream_set_state_callback(voice.stream, &PulseSoundEngine::wake<pa_stream>, m_loop);
         if (pa_stream_connect_playback(voice.stream, nullptr, &attr, PA_STREAM_ADJUST_LATENCY,
                                        nullptr, nullptr)
-            < 0) {
-            close(voice);
-            return false;
-        }
-        return true;
+            < 0)
+            return PA_STREAM_FAILED;
+        waitFor([&voice] { return pa_stream_get_state(voice.stream) != PA_STREAM_CREATING; });
+        return pa_stream_get_state(voice.stream);
     }
 
     // The server asks for more: decoded from the file as it plays. A request
@@ -375,13 +447,19 @@ private:
             pa_operation_unref(voice.drain);
             voice.drain = nullptr;
         }
-        if (!voice.stream)
+        release(voice.stream);
+    }
+
+    // Lock held: no callback comes from the stream after this.
+    static void release(pa_stream *&stream)
+    {
+        if (!stream)
             return;
-        pa_stream_set_write_callback(voice.stream, nullptr, nullptr);
-        pa_stream_set_state_callback(voice.stream, nullptr, nullptr);
-        pa_stream_disconnect(voice.stream);
-        pa_stream_unref(voice.stream);
-        voice.stream = nullptr;
+        pa_stream_set_write_callback(stream, nullptr, nullptr);
+        pa_stream_set_state_callback(stream, nullptr, nullptr);
+        pa_stream_disconnect(stream);
+        pa_stream_unref(stream);
+        stream = nullptr;
     }
 
     pa_threaded_mainloop *m_loop = nullptr;

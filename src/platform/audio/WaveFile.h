@@ -17,9 +17,10 @@ namespace brivel {
 // The file is decoded as it plays, never read whole.
 class WaveStream {
 public:
-    // Null when the file is missing, unreadable, empty or of no known kind.
-    // The first half second is decoded at once.
-    static std::unique_ptr<WaveStream> open(const QString &path);
+    // Null, with why in a few words, when the file is missing, not a
+    // regular file, unreadable, empty or of no known kind. The first half
+    // second is decoded at once.
+    static std::unique_ptr<WaveStream> open(const QString &path, const char **why);
     ~WaveStream();
     WaveStream(const WaveStream &) = delete;
     WaveStream &operator=(const WaveStream &) = delete;
