@@ -154,12 +154,16 @@ inline bool writeFile(const QString &path, const QByteArray &bytes)
     return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
 }
 
-// Clicks the item whose name or path is key; twice makes it a double click.
+// Clicks the item whose name or path is key, once it is listed; twice makes
+// it a double click.
 inline bool clickItem(QAbstractItemView *view, const QString &key, bool twice = false)
 {
-    const QModelIndexList rows = view->model()->match(view->model()->index(0, 0), Qt::UserRole, key,
-                                                      1, Qt::MatchExactly | Qt::MatchRecursive);
-    if (rows.isEmpty())
+    QModelIndexList rows;
+    if (!QTest::qWaitFor([&] {
+            rows = view->model()->match(view->model()->index(0, 0), Qt::UserRole, key, 1,
+                                        Qt::MatchExactly | Qt::MatchRecursive);
+            return !rows.isEmpty();
+        }))
         return false;
     view->scrollTo(rows.first());
     const QPoint pos = view->visualRect(rows.first()).center();

@@ -9,6 +9,7 @@
 #include "SingleViewer.h"
 #include "TestRig.h"
 #include "about/frmAbout.h"
+#include "sound/PickerLists.h"
 #include "sound/frmSoundPkr.h"
 
 #include <xcb/xcb.h>
@@ -206,7 +207,8 @@ private slots:
     // moving; hidden and shown as the sound picker does, also when the window
     // manager sees both at once, it comes back where it was and stays on top.
     // While on top, a refused entry's box (titled Brivel, OK only, plain
-    // text), About and the picker open above it, and are released with it.
+    // text), About and the picker open above it, and are released with it,
+    // the picker also when it was hidden then.
     void alwaysOnTop()
     {
         test::TimerRig rig({}, &platform);
@@ -251,8 +253,13 @@ private slots:
         const QList<QWidget *> others{Forms::AboutIfLoaded(), Forms::SoundPkrIfLoaded()};
         for (QWidget *other : others)
             QTRY_VERIFY(stackedAbove(other, &w) && !other->parentWidget() && !other->isModal());
+        auto *picker = Forms::SoundPkrIfLoaded();
+        QVERIFY(test::clickItem(picker->bxFiles, "Phonenew.wav"));
+        QTest::mouseClick(picker->cmdOK, Qt::LeftButton); // hidden while on top
         w.mnuAlwaysOnTop->trigger();
-        QTRY_VERIFY(!above(&w) && !above(others[0]) && !above(others[1]));
+        w.mnuOptionsSoundPicker->trigger(); // shown again as the main window is
+        for (QWidget *shown : others + QList<QWidget *>{&w})
+            QTRY_VERIFY2(!above(shown), qPrintable(shown->objectName()));
         QCOMPARE(serverFrame(window), place);
         // Every control the user can reach has a name a screen reader speaks.
         help::HelpViewer viewer;
