@@ -118,8 +118,9 @@ void frmTimer::mnuAlwaysOnTop_Click()
 void frmTimer::keepAboveWhileOnTop(QWidget &window)
 {
     // The window takes the main window's state, on or off, now and at each
-    // later show, before it is mapped. Changing the flags of a hidden window
-    // would make a new native window of it, without its other states.
+    // later show before it is mapped, never while it is hidden: changing the
+    // flags of a hidden window would make a new native window of it, without
+    // its other states.
     if (!window.findChild<QObject *>(QStringLiteral("brivelFollowOnTop"),
                                      Qt::FindDirectChildrenOnly))
         new FollowOnTop(window); // owned by the window
