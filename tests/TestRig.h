@@ -211,15 +211,18 @@ inline bool writeFile(const QString &path, const QByteArray &bytes)
     return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
 }
 
-// Clicks the item whose name or path is key; twice makes it a double click.
+// Clicks the item whose name or path is exactly key, once it is listed;
+// twice makes it a double click.
 inline bool clickItem(QAbstractItemView *view, const QString &key, bool twice = false)
 {
-    const QModelIndexList rows = view->model()->match(view->model()->index(0, 0), Qt::UserRole, key,
-                                                      1, Qt::MatchExactly | Qt::MatchRecursive);
-    if (rows.isEmpty())
+    const QAbstractItemModel &m = *view->model();
+    const auto row = [&] {
+        return m.match(m.index(0, 0), Qt::UserRole, key, 1, Qt::MatchRecursive).value(0);
+    };
+    if (!QTest::qWaitFor([&] { return row().isValid(); }))
         return false;
-    view->scrollTo(rows.first());
-    const QPoint pos = view->visualRect(rows.first()).center();
+    view->scrollTo(row());
+    const QPoint pos = view->visualRect(row()).center();
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, pos);
     if (twice)
         QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, pos);

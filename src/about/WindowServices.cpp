@@ -11,6 +11,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
+#include <QWindow>
 
 namespace brivel {
 
@@ -70,6 +71,26 @@ private:
     frmTimer &m_owner;
 };
 
+// Gives the window the main window's Always On Top state each time it is
+// shown, before it is mapped, whatever it was when the window was hidden.
+class FollowOnTop : public QObject {
+public:
+    explicit FollowOnTop(QWidget &window) : QObject(&window)
+    {
+        setObjectName(QStringLiteral("brivelFollowOnTop"));
+        window.installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        frmTimer *main = Forms::TimerIfLoaded();
+        if (event->type() == QEvent::Show && main)
+            main->keepAboveWhileOnTop(*static_cast<QWidget *>(watched));
+        return false;
+    }
+};
+
 } // namespace
 
 void frmTimer::mnuAlwaysOnTop_Click()
@@ -84,7 +105,8 @@ void frmTimer::mnuAlwaysOnTop_Click()
         mnuAlwaysOnTop->setChecked(true);
         MSysSnd::SetTopMost(hWnd, True);
     }
-    // About and the picker, open or hidden, follow; they stay without owner.
+    // About and the picker follow: shown ones now, hidden ones when they are
+    // shown again. They stay without owner.
     const bool onTop = mnuAlwaysOnTop->isChecked();
     for (QWidget *other : {static_cast<QWidget *>(Forms::AboutIfLoaded()),
                            static_cast<QWidget *>(Forms::SoundPkrIfLoaded())}) {
@@ -95,10 +117,17 @@ void frmTimer::mnuAlwaysOnTop_Click()
 
 void frmTimer::keepAboveWhileOnTop(QWidget &window)
 {
-    // Once the window is shown: changing the flags of a hidden window would
-    // make a new native window of it, without its other states.
-    if (mnuAlwaysOnTop->isChecked() && window.isVisible())
-        m_platform.setTopMost(window.windowHandle(), true);
+    // The window takes the main window's state, on or off, now and at each
+    // later show before it is mapped, never while it is hidden: changing the
+    // flags of a hidden window would make a new native window of it, without
+    // its other states.
+    if (!window.findChild<QObject *>(QStringLiteral("brivelFollowOnTop"),
+                                     Qt::FindDirectChildrenOnly))
+        new FollowOnTop(window); // owned by the window
+    QWindow *handle = window.windowHandle();
+    const bool onTop = mnuAlwaysOnTop->isChecked();
+    if (handle && window.isVisible() && bool(handle->flags() & Qt::WindowStaysOnTopHint) != onTop)
+        m_platform.setTopMost(handle, onTop);
 }
 
 void frmTimer::mnuHelpBrivelHelp_Click()

@@ -41,8 +41,8 @@ void frmTimer::mnuOptionsMute_Click()
 void frmTimer::mnuOptionsSoundPicker_Click()
 {
     frmSoundPkr &picker = Forms::SoundPkr();
+    keepAboveWhileOnTop(picker); // from this show on
     picker.show();
-    keepAboveWhileOnTop(picker);
     picker.raise();
     picker.activateWindow();
 }

@@ -175,6 +175,15 @@ void frmSoundPkr::closeEvent(QCloseEvent *event)
     event->accept();
 }
 
+void frmSoundPkr::showEvent(QShowEvent *event)
+{
+    // Shown again: the file list shows the folder as it is now, such as a
+    // wave saved there while the picker was hidden.
+    if (!event->spontaneous())
+        bxFiles->reread();
+    QWidget::showEvent(event);
+}
+
 QString frmSoundPkr::composedPath() const
 {
     return bxDirectories->Path() + QLatin1Char('/') + bxFiles->FileName();

@@ -92,8 +92,8 @@ public:
     void mnuHelpBrivelHelp_Click();
     void mnuHelpAboutBrivel_Click();
 
-    // While the main window is always on top, About and the sound picker
-    // are kept above too; called after each is shown (about/).
+    // About and the sound picker take the main window's Always On Top state,
+    // on or off, at each show; called when each is shown (about/).
     void keepAboveWhileOnTop(QWidget &window);
 
     // F1: the help topic of what is active or highlighted (about/).

@@ -8,6 +8,7 @@
 #include "HelpViewer.h"
 #include "SingleViewer.h"
 #include "TestRig.h"
+#include "sound/PickerLists.h"
 
 #include <xcb/xcb.h>
 
@@ -256,7 +257,8 @@ private slots:
     // moving; hidden and shown as the sound picker does, also when the window
     // manager sees both at once, it comes back where it was and stays on top.
     // While on top, a refused entry's box (titled Brivel, OK only, plain
-    // text), About and the picker open above it, and are released with it.
+    // text), About and the picker open above it, and are released with it,
+    // the picker also when it was hidden then.
     void alwaysOnTop()
     {
         test::TimerRig rig({}, &platform);
@@ -310,7 +312,10 @@ private slots:
             QVERIFY(!other->parentWidget());
             QVERIFY(!other->isModal());
         }
+        QVERIFY(test::clickItem(Forms::SoundPkr().bxFiles, "Phonenew.wav"));
+        QTest::mouseClick(Forms::SoundPkr().cmdOK, Qt::LeftButton); // hidden while on top
         w.mnuAlwaysOnTop->trigger();
+        w.mnuOptionsSoundPicker->trigger(); // shown again as the main window is
         for (QWidget *each : others + QList<QWidget *>{&w})
             QTRY_VERIFY2(!above(each), qPrintable(each->objectName()));
         QCOMPARE(serverFrame(window), place);
