@@ -44,11 +44,20 @@ public:
     bool setTopMost(QWindow *, bool) override { return true; } // the window manager's side: tst_real_desktop
     void hideFromTaskbar(QWindow *window) override { offTaskbar.append(window); }
     void setDemandsAttention(QWindow *, bool on) override { attention.append(on); }
-    qint64 startProgram(const QString &line, int show) override { return starts.append(line + '|' + QString::number(show)), startResult; }
+    qint64 startProgram(const QString &line, int show, const QRect &beside) override
+    {
+        starts.append(line + '|' + QString::number(show)
+                      + (beside.isNull() ? "" : '|' + viewer::frameText(beside)));
+        return startResult;
+    }
     bool fileExists(const QString &path) override { return existingFiles.contains(path); }
     QString programFolder() override { return folder; }
     QString helpFilePath() override { return helpFile; }
-    void messageBox(const QString &text) override { messages.append(text); }
+    void messageBox(const QString &text, QWidget *owner) override
+    {
+        messages.append(text);
+        boxOwners.append(owner);
+    }
     qint64 clockMs() override { return now; }
     MachineHive &machineHive() override // read again when the test names another file
     {
@@ -75,7 +84,8 @@ public:
     QStringList preloaded, messages;
     QList<bool> attention; // asked for, or ended
     QList<QWindow *> offTaskbar;
-    QStringList starts; // "command line|show window"
+    QWidgetList boxOwners;
+    QStringList starts; // "command line|show window", and "|frame" when given one
 
 private:
     std::unique_ptr<MachineHive> m_hive;
@@ -86,14 +96,34 @@ private:
 class RecordingPlatform : public LinuxPlatform {
 public:
     QString programFolder() override { return folder; }
-    void messageBox(const QString &text) override
+    void messageBox(const QString &text, QWidget *owner) override
     {
         messages.append(text);
         if (realBoxes)
-            LinuxPlatform::messageBox(text);
+            LinuxPlatform::messageBox(text, owner);
     }
     void beep() override { ++beeps, LinuxPlatform::beep(); }
+    qint64 startProgram(const QString &line, int show, const QRect &beside) override
+    {
+        const qint64 pid = LinuxPlatform::startProgram(line, show, beside);
+        if (pid > 0)
+            pids.append(pid);
+        return pid;
+    }
+    // The help viewers started that still run (a pid that has ended, or
+    // that the system gave to another program since, is not one).
+    QList<qint64> viewers() const
+    {
+        const QString viewer = QFileInfo(folder + "/Winhlp32.exe").canonicalFilePath();
+        QList<qint64> running;
+        for (qint64 pid : pids) {
+            if (QFile::symLinkTarget("/proc/" + QString::number(pid) + "/exe") == viewer)
+                running.append(pid);
+        }
+        return running;
+    }
     QString folder = QStringLiteral(BRIVEL_PROGRAM_DIR);
+    QList<qint64> pids; // of the programs started
     QStringList messages;
     int beeps = 0;
     bool realBoxes = false; // shown on the desktop too

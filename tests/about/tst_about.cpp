@@ -107,15 +107,20 @@ private slots:
                 target = target->focusWidget() ? target->focusWidget() : target;
             }
             QTest::keyClick(target, key);
-            // Shown without taking the focus.
-            QCOMPARE(fake->starts, args ? QStringList{"Winhlp32.exe " + QLatin1String(args) + fake->helpFile + "|4"} : QStringList());
+            // Shown beside the timer without taking the focus.
+            const QString beside = '|' + viewer::frameText(w->frameGeometry());
+            QCOMPARE(fake->starts, args ? QStringList{"Winhlp32.exe " + QLatin1String(args)
+                                                      + fake->helpFile + "|4" + beside}
+                                        : QStringList());
             QVERIFY(!Forms::SoundPkrIfLoaded() || QLatin1String(where) == "frmSoundPkr");
         }
         fake->startResult = 0;
         rig->start("1");
         rig->w->mnuHelpBrivelHelp->trigger();
         QTest::keyClick(rig->w->cmdPause, Qt::Key_F1);
-        QVERIFY(fake->messages == QStringList(2, "The help file could not be opened.") && rig->w->Timer2->Enabled());
+        QCOMPARE(fake->messages, QStringList(2, "The help viewer could not be started."));
+        QVERIFY(rig->w->Timer2->Enabled());
+        QCOMPARE(fake->boxOwners, QWidgetList(2, rig->w));
     }
 
     // The viewer: "-topic N path" from F1, the bare path from the Help

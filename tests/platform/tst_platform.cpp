@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
 // The real platform: the settings store, also damaged, unwritable or locked,
 // under the main window; the machine hive; starting programs without a
-// shell; and sounds without the sound module.
+// shell, never from the working directory; help viewers that meet only in
+// the user's own folder; and sounds without the sound module.
+#include "SingleViewer.h"
 #include "TestRig.h"
 #include "platform/ProgramStarter.h"
 #include "platform/SoundPlayer.h"
@@ -102,39 +104,83 @@ private slots:
             QCOMPARE(MachineHive(path).RegOpenKeyExA(HKEY_LOCAL_MACHINE, "", 0, 0x2003F, &none), ERROR_FILE_NOT_FOUND);
     }
 
-    // Which program runs, with which one argument; nothing in the text can
-    // start anything else.
+    // Which program runs, with which one argument and frame; nothing in the
+    // text can start anything else, and nothing in the working directory
+    // runs: not the whole line as a relative path, nor a program on an empty
+    // or relative entry of PATH.
     void startProgram()
     {
         QTemporaryDir root;
         QDir::setCurrent(root.path()); // where a report, or an escaped "touch x", lands
-        QVERIFY(QDir().mkpath("program folder") && QDir().mkpath("bin"));
-        for (const char *name : {"program folder/tool", "program folder/my viewer", "bin/tool", "notes.txt"}) {
-            QVERIFY(test::writeFile(name, "#!/bin/sh\nprintf '%s|' \"$0\" \"$BRIVEL_SHOW_WINDOW\" "
-                                          "\"$@\" > out.part && mv out.part out\n"));
-            QFile::setPermissions(name, QFile::ReadOwner | QFile::WriteOwner
-                                            | (name[0] == 'n' ? QFile::Permissions() : QFile::ExeOwner));
+        for (const char *name :
+             {"program folder/tool", "program folder/my viewer", "bin/tool", "bin/other", "other",
+              "rel/other", "tool /a  b.hlp ", "notes.txt"}) {
+            QVERIFY(QDir().mkpath(QFileInfo(name).path()));
+            QVERIFY(test::writeFile(name,
+                                    "#!/bin/sh\nprintf '%s|' \"$0\" \"$BRIVEL_SHOW_WINDOW\" "
+                                    "\"$BRIVEL_BESIDE\" \"$@\" > out.part && mv out.part out\n"));
+            QFile::setPermissions(name,
+                                  QFile::ReadOwner | QFile::WriteOwner
+                                      | (name[0] == 'n' ? QFile::Permissions() : QFile::ExeOwner));
         }
-        qputenv("PATH", root.filePath("bin").toLocal8Bit() + ':' + qgetenv("PATH"));
+        qputenv("PATH", ":rel:" + QFile::encodeName(root.filePath("bin")) + ':' + qgetenv("PATH"));
         const QString x = root.filePath("x"), folder = root.filePath("program folder"),
-                      hostile = "a; touch " + x + " $(touch " + x + ") \"a\" '`touch x`' | touch x\nx";
-        for (const auto &[line, ran, args] : QList<std::tuple<QString, QString, QString>>{
-                 {folder + "/my viewer", "program folder/my viewer", ""},
-                 {"tool /a  b.hlp ", "program folder/tool", "/a  b.hlp |"}, // folder before PATH
- {"tool " + hostile, "program folder/tool", hostile + "|"},
-                 {"", "", ""}, {"no-such-program x", "", ""}, {root.filePath("notes.txt"), "", ""},
-                 {folder + "/my viewer x", "", ""}}) {
-            const qint64 pid = startCommandLine(line, SW_SHOWNOACTIVATE, folder);
-            QCOMPARE(pid > 0, !ran.isEmpty());
-            if (pid > 0) {
-                QTRY_VERIFY(QFile::exists("out"));
-                QCOMPARE(QString::fromUtf8(test::fileBytes("out")), root.filePath(ran) + "|4|" + args);
-                QVERIFY(QFile::remove("out"));
-            }
-            QVERIFY(!QFile::exists(x));
+                      hostile =
+                          "a; touch " + x + " $(touch " + x + ") \"a\" '`touch x`' | touch x\nx";
+        using Row = std::tuple<QString, QRect, QString, QString>;
+        for (const auto &[line, beside, ran, args] : QList<Row>{
+                 {folder + "/my viewer", {1, -2, 3, 4}, "program folder/my viewer", "1,-2,3,4|"},
+                 {"tool /a  b.hlp ", {}, "program folder/tool", "|/a  b.hlp |"}, // folder first
+                 {"tool " + hostile, {}, "program folder/tool", "|" + hostile + "|"},
+                 {"other x", {}, "bin/other", "|x|"}}) {
+            QVERIFY(startCommandLine(line, SW_SHOWNOACTIVATE, folder, beside) > 0);
+            QTRY_VERIFY(QFile::exists("out"));
+            QCOMPARE(QString::fromUtf8(test::fileBytes("out")), root.filePath(ran) + "|4|" + args);
+            QVERIFY(QFile::remove("out"));
         }
+        for (const QString &line : {QString(), QString("rel/other"), QString("no-such-program x"),
+                                    root.filePath("notes.txt"), folder + "/my viewer x"})
+            QCOMPARE(startCommandLine(line, SW_SHOWNOACTIVATE, folder, {}), 0);
+        QVERIFY(!QFile::exists(x));
     }
 
+    // Help viewers meet only in a folder of the user's alone: without a
+    // runtime folder, a fallback that is a link or open to all is not used
+    // (each start shows its own window); a private one is made and used.
+    void viewerRendezvous()
+    {
+        QTemporaryDir tmp;
+        QDir::setCurrent(tmp.path());
+        qunsetenv("XDG_RUNTIME_DIR");
+        const auto restore = qScopeGuard([old = qgetenv("TMPDIR")] { qputenv("TMPDIR", old); });
+        qputenv("TMPDIR", QFile::encodeName(tmp.path()));
+        const QString own = "brivel-" + QString::number(getuid());
+        const QStringList untouched{"./" + own, "./elsewhere"};
+        const auto created = [] { // all there is in the temporary folder
+            QStringList found;
+            QDirIterator it(".", QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot,
+                            QDirIterator::Subdirectories);
+            while (it.hasNext())
+                found << it.next();
+            found.sort();
+            return found;
+        };
+        QVERIFY(QDir().mkdir("elsewhere"));
+        QVERIFY(QFile::setPermissions("elsewhere",
+                                      QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        QVERIFY(QFile::link("elsewhere", own));
+        QVERIFY(!help::SingleViewer("/h.hlp").handOver(1, SW_SHOWNOACTIVATE));
+        QCOMPARE(created(), untouched);
+        QVERIFY(QFile::remove(own));
+        QVERIFY(QDir().mkdir(own));
+        QVERIFY(QFile::setPermissions(own, QFile::Permissions(0x7777))); // everyone's
+        QVERIFY(!help::SingleViewer("/h.hlp").handOver(1, SW_SHOWNOACTIVATE));
+        QCOMPARE(created(), untouched);
+        QVERIFY(QDir().rmdir(own));
+        help::SingleViewer first("/h.hlp");
+        QVERIFY(!first.handOver(1, SW_SHOWNOACTIVATE));
+        QVERIFY(help::SingleViewer("/h.hlp").handOver(2, SW_SHOWNOACTIVATE));
+    }
 };
 
 BRIVEL_TEST_MAIN(TestPlatform)

@@ -13,6 +13,8 @@
 
 #include <xcb/xcb.h>
 
+#include <csignal>
+
 using namespace brivel;
 
 namespace {
@@ -82,8 +84,6 @@ bool stackedAbove(QWidget *upper, QWidget *lower)
     const auto at = [&](QWidget *w) { return list.indexOf(QString(" 0x%1,").arg(w->windowHandle()->winId(), 0, 16)); };
     return at(lower) >= 0 && at(upper) > at(lower);
 }
-const QString Viewers = "^" BRIVEL_PROGRAM_DIR "/Winhlp32";
-
 } // namespace
 
 bool sox(const QStringList &args) { return QProcess::execute("sox", QStringList{"-V1"} + args) == 0; }
@@ -110,8 +110,14 @@ private slots:
         QVERIFY(sox({"-n", "-r", "48000", "-c", "1", off, "trim", "0", "0.2"}));
         QVERIFY(sox({on, off, on, on, off, on, dir.filePath("pattern.wav")}));
     }
-    // The windows, and a viewer a failed case left.
-    void cleanup() { test::unloadWindows(), test::output("pkill", {"-f", Viewers}); }
+    // The windows, and a viewer a failed case left: only those the test started.
+    void cleanup()
+    {
+        test::unloadWindows();
+        for (const qint64 pid : platform.viewers())
+            ::kill(pid_t(pid), SIGTERM);
+        platform.pids.clear();
+    }
 
     // Old Phone chosen, Brivel started again: its ring starts on the alarm
     // tick, 3.0 s after Start, and plays whole (bursts 0-1.2 and 1.8-3.0 s).
@@ -276,7 +282,7 @@ private slots:
             QTest::keyClick(w.txtNumMin, Qt::Key_F1);
         const QStringList search{"search", "--onlyvisible", "--name", "^Brivel Help$"};
         QTRY_VERIFY_WITH_TIMEOUT(!test::output("xdotool", search).isEmpty(), 15000);
-        QTRY_COMPARE(test::output("pgrep", {"-fc", Viewers}), "1");
+        QTRY_COMPARE(platform.viewers().size(), 1); // of three started
         const QString id = test::output("xdotool", search);
         QTRY_VERIFY(test::xprop(id.toULongLong(), "_NET_FRAME_EXTENTS").contains('='));
         const auto x = [&id] { return test::output("xdotool", {"getwindowgeometry", "--shell", id}).section("X=", 1).section('\n', 0, 0).toInt(); };
@@ -287,7 +293,7 @@ private slots:
             test::output("xdotool", {"windowmove", "--sync", id, QString::number(beside - 300), "100", "windowactivate", "--sync"});
         QVERIFY2(x() < beside - 250, qPrintable(QString::number(x() - beside)));
         test::output("xdotool", {"windowactivate", "--sync", id, "key", "alt+F4"});
-        QTRY_VERIFY_WITH_TIMEOUT(test::output("pgrep", {"-f", Viewers}).isEmpty(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(platform.viewers().isEmpty(), 10000);
 
         const QString file = platform.helpFilePath() + ".copy"; // no viewer of F1 answers for it
         help::SingleViewer first(file);
