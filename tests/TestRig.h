@@ -105,25 +105,21 @@ public:
     void beep() override { ++beeps, LinuxPlatform::beep(); }
     qint64 startProgram(const QString &line, int show, const QRect &beside) override
     {
-        const qint64 pid = LinuxPlatform::startProgram(line, show, beside);
-        if (pid > 0)
-            pids.append(pid);
-        return pid;
+        pids.append(LinuxPlatform::startProgram(line, show, beside));
+        return pids.last();
     }
-    // The help viewers started that still run (a pid that has ended, or
-    // that the system gave to another program since, is not one).
+    // The help viewers started that still run (not ended, nor a pid used again).
     QList<qint64> viewers() const
     {
-        const QString viewer = QFileInfo(folder + "/Winhlp32.exe").canonicalFilePath();
-        QList<qint64> running;
-        for (qint64 pid : pids) {
-            if (QFile::symLinkTarget("/proc/" + QString::number(pid) + "/exe") == viewer)
-                running.append(pid);
-        }
+        QList<qint64> running = pids;
+        running.removeIf([](qint64 pid) {
+            return !QFile::symLinkTarget(QString("/proc/%1/exe").arg(pid))
+                        .endsWith("/Winhlp32.exe");
+        });
         return running;
     }
     QString folder = QStringLiteral(BRIVEL_PROGRAM_DIR);
-    QList<qint64> pids; // of the programs started
+    QList<qint64> pids; // of the programs started, 0 for a start that failed
     QStringList messages;
     int beeps = 0;
     bool realBoxes = false; // shown on the desktop too

@@ -108,10 +108,10 @@ private slots:
             }
             QTest::keyClick(target, key);
             // Shown beside the timer without taking the focus.
-            const QString beside = '|' + viewer::frameText(w->frameGeometry());
-            QCOMPARE(fake->starts, args ? QStringList{"Winhlp32.exe " + QLatin1String(args)
-                                                      + fake->helpFile + "|4" + beside}
-                                        : QStringList());
+            QCOMPARE(fake->starts,
+                     args ? QStringList{"Winhlp32.exe " + QLatin1String(args) + fake->helpFile
+                                        + "|4|" + viewer::frameText(w->frameGeometry())}
+                          : QStringList());
             QVERIFY(!Forms::SoundPkrIfLoaded() || QLatin1String(where) == "frmSoundPkr");
         }
         fake->startResult = 0;

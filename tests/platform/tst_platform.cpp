@@ -3,6 +3,7 @@
 // under the main window; the machine hive; starting programs without a
 // shell, never from the working directory; help viewers that meet only in
 // the user's own folder; and sounds without the sound module.
+#include "HelpViewer.h"
 #include "SingleViewer.h"
 #include "TestRig.h"
 #include "platform/ProgramStarter.h"
@@ -144,42 +145,36 @@ private slots:
         QVERIFY(!QFile::exists(x));
     }
 
-    // Help viewers meet only in a folder of the user's alone: without a
-    // runtime folder, a fallback that is a link or open to all is not used
-    // (each start shows its own window); a private one is made and used.
+    // Help viewers meet only in a folder of the user's alone. Without a
+    // runtime folder, a fallback open to all is not used: each start shows
+    // its own window. A private one is made, and a later start turns the
+    // open viewer to its topic; activated, its text has the keyboard.
     void viewerRendezvous()
     {
         QTemporaryDir tmp;
         QDir::setCurrent(tmp.path());
-        qunsetenv("XDG_RUNTIME_DIR");
         const auto restore = qScopeGuard([old = qgetenv("TMPDIR")] { qputenv("TMPDIR", old); });
         qputenv("TMPDIR", QFile::encodeName(tmp.path()));
-        const QString own = "brivel-" + QString::number(getuid());
-        const QStringList untouched{"./" + own, "./elsewhere"};
-        const auto created = [] { // all there is in the temporary folder
-            QStringList found;
-            QDirIterator it(".", QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot,
-                            QDirIterator::Subdirectories);
-            while (it.hasNext())
-                found << it.next();
-            found.sort();
-            return found;
-        };
-        QVERIFY(QDir().mkdir("elsewhere"));
-        QVERIFY(QFile::setPermissions("elsewhere",
-                                      QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-        QVERIFY(QFile::link("elsewhere", own));
-        QVERIFY(!help::SingleViewer("/h.hlp").handOver(1, SW_SHOWNOACTIVATE));
-        QCOMPARE(created(), untouched);
-        QVERIFY(QFile::remove(own));
+        qunsetenv("XDG_RUNTIME_DIR");
+        const QString own = "brivel-" + QString::number(getuid()),
+                      file = BRIVEL_PROGRAM_DIR "/Brivel Help.hlp";
         QVERIFY(QDir().mkdir(own));
         QVERIFY(QFile::setPermissions(own, QFile::Permissions(0x7777))); // everyone's
-        QVERIFY(!help::SingleViewer("/h.hlp").handOver(1, SW_SHOWNOACTIVATE));
-        QCOMPARE(created(), untouched);
-        QVERIFY(QDir().rmdir(own));
-        help::SingleViewer first("/h.hlp");
+        QVERIFY(!help::SingleViewer(file).handOver(1, SW_SHOWNOACTIVATE));
+        QVERIFY(QDir().rmdir(own)); // nothing was put there,
+        QVERIFY(QDir().isEmpty(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)); // nor here
+        help::SingleViewer first(file);
         QVERIFY(!first.handOver(1, SW_SHOWNOACTIVATE));
-        QVERIFY(help::SingleViewer("/h.hlp").handOver(2, SW_SHOWNOACTIVATE));
+        help::HelpViewer viewer;
+        viewer.open({1, file});
+        first.serve(viewer);
+        for (const auto &[asked, shown] : {std::pair{3, 3}, {2, 2}, {0, 1}}) {
+            QVERIFY(help::SingleViewer(file).handOver(asked, SW_SHOWNOACTIVATE));
+            QTRY_COMPARE(viewer.currentTopic(), shown);
+        }
+        viewer.show();
+        viewer.activateWindow();
+        QTRY_COMPARE(QApplication::focusWidget(), viewer.browser());
     }
 };
 
