@@ -53,11 +53,8 @@ public:
     bool fileExists(const QString &path) override { return existingFiles.contains(path); }
     QString programFolder() override { return folder; }
     QString helpFilePath() override { return helpFile; }
-    void messageBox(const QString &text, QWidget *owner) override
-    {
-        messages.append(text);
-        boxOwners.append(owner);
-    }
+    // A box with no window to keep it above is recorded as such.
+    void messageBox(const QString &t, QWidget *o) override { messages << (o ? t : "unowned " + t); }
     qint64 clockMs() override { return now; }
     MachineHive &machineHive() override // read again when the test names another file
     {
@@ -84,7 +81,6 @@ public:
     QStringList preloaded, messages;
     QList<bool> attention; // asked for, or ended
     QList<QWindow *> offTaskbar;
-    QWidgetList boxOwners;
     QStringList starts; // "command line|show window", and "|frame" when given one
 
 private:
@@ -108,15 +104,13 @@ public:
         pids.append(LinuxPlatform::startProgram(line, show, beside));
         return pids.last();
     }
-    // The help viewers started that still run (not ended, nor a pid used again).
-    QList<qint64> viewers() const
+    // The record kept to the help viewers that still run (not ended, nor a pid used again).
+    const QList<qint64> &viewers()
     {
-        QList<qint64> running = pids;
-        running.removeIf([](qint64 pid) {
-            return !QFile::symLinkTarget(QString("/proc/%1/exe").arg(pid))
-                        .endsWith("/Winhlp32.exe");
+        pids.removeIf([](qint64 pid) {
+            return !QFile::symLinkTarget(QString("/proc/%1/exe").arg(pid)).endsWith("Winhlp32.exe");
         });
-        return running;
+        return pids;
     }
     QString folder = QStringLiteral(BRIVEL_PROGRAM_DIR);
     QList<qint64> pids; // of the programs started, 0 for a start that failed

@@ -120,9 +120,8 @@ private slots:
             QVERIFY(test::writeFile(name,
                                     "#!/bin/sh\nprintf '%s|' \"$0\" \"$BRIVEL_SHOW_WINDOW\" "
                                     "\"$BRIVEL_BESIDE\" \"$@\" > out.part && mv out.part out\n"));
-            QFile::setPermissions(name,
-                                  QFile::ReadOwner | QFile::WriteOwner
-                                      | (name[0] == 'n' ? QFile::Permissions() : QFile::ExeOwner));
+            // Read and write for the owner; and run, but for the notes.
+            QFile::setPermissions(name, QFile::Permissions(name[0] == 'n' ? 0x6000 : 0x7000));
         }
         qputenv("PATH", ":rel:" + QFile::encodeName(root.filePath("bin")) + ':' + qgetenv("PATH"));
         const QString x = root.filePath("x"), folder = root.filePath("program folder"),
