@@ -86,8 +86,8 @@ SingleViewer::SingleViewer(const QString &helpFile, QObject *parent) : QObject(p
     if (folder.isEmpty())
         return;
     // Per display and per file.
-    const QByteArray path = QFile::encodeName(QFileInfo(helpFile).absoluteFilePath()) + '\n'
-                            + qgetenv("DISPLAY");
+    const QByteArray path =
+        QFile::encodeName(QFileInfo(helpFile).absoluteFilePath()) + '\n' + qgetenv("DISPLAY");
     m_name = folder + QStringLiteral("/brivel-help-")
              + QString::fromLatin1(
                  QCryptographicHash::hash(path, QCryptographicHash::Sha1).toHex().left(16));
