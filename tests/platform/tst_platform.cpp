@@ -159,7 +159,8 @@ private slots:
                       file = BRIVEL_PROGRAM_DIR "/Brivel Help.hlp";
         QVERIFY(QDir().mkdir(own));
         QVERIFY(QFile::setPermissions(own, QFile::Permissions(0x7777))); // everyone's
-        QVERIFY(!help::SingleViewer(file).handOver(1, SW_SHOWNOACTIVATE));
+        help::SingleViewer unmet(file); // alive: what it made would be there
+        QVERIFY(!unmet.handOver(1, SW_SHOWNOACTIVATE));
         QVERIFY(QDir().rmdir(own)); // nothing was put there,
         QVERIFY(QDir().isEmpty(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)); // nor here
         help::SingleViewer first(file);
