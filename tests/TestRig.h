@@ -44,10 +44,9 @@ public:
     bool setTopMost(QWindow *, bool) override { return true; } // the window manager's side: tst_real_desktop
     void hideFromTaskbar(QWindow *window) override { offTaskbar.append(window); }
     void setDemandsAttention(QWindow *, bool on) override { attention.append(on); }
-    qint64 startProgram(const QString &line, int show, const QRect &beside) override
+    qint64 startProgram(const QString &l, int s, const QRect &b) override
     {
-        starts.append(line + '|' + QString::number(show)
-                      + (beside.isNull() ? "" : '|' + viewer::frameText(beside)));
+        starts << l + '|' + QString::number(s) + (b.isNull() ? "" : '|' + viewer::frameText(b));
         return startResult;
     }
     bool fileExists(const QString &path) override { return existingFiles.contains(path); }
