@@ -7,6 +7,7 @@
 #include "about/frmAbout.h"
 #include "platform/LinuxPlatform.h"
 #include "platform/MachineHive.h"
+#include "platform/ViewerProtocol.h"
 #include "sound/AlarmSettings.h"
 #include "sound/frmSoundPkr.h"
 #include "timer/Forms.h"
@@ -53,15 +54,19 @@ public:
     bool setTopMost(QWindow *, bool) override { return true; }
     void hideFromTaskbar(QWindow *window) override { offTaskbar.append(window); }
     void setDemandsAttention(QWindow *, bool on) override { attention.append(on); }
-    qint64 startProgram(const QString &line, int show) override
+    qint64 startProgram(const QString &line, int show, const QRect &beside) override
     {
-        starts.append(line + '|' + QString::number(show));
+        QString start = line + '|' + QString::number(show);
+        if (!beside.isNull())
+            start += '|' + viewer::frameText(beside);
+        starts.append(start);
         return startResult;
     }
     bool fileExists(const QString &path) override { return existingFiles.contains(path); }
     QString programFolder() override { return folder; }
     QString helpFilePath() override { return helpFile; }
-    void messageBox(const QString &text) override { messages.append(text); }
+    // A box with no window to keep it above is recorded as such.
+    void messageBox(const QString &t, QWidget *o) override { messages << (o ? t : "unowned " + t); }
     qint64 clockMs() override { return now; }
     MachineHive &machineHive() override // read again when the test names another file
     {
@@ -94,7 +99,7 @@ public:
     QStringList preloaded, messages;
     QList<bool> attention; // asked for, or ended
     QList<QWindow *> offTaskbar;
-    QStringList starts; // "command line|show window"
+    QStringList starts; // "command line|show window", and "|frame" when given one
 
 private:
     std::unique_ptr<MachineHive> m_hive;
@@ -105,18 +110,32 @@ private:
 class RecordingPlatform : public LinuxPlatform {
 public:
     QString programFolder() override { return folder; }
-    void messageBox(const QString &text) override
+    void messageBox(const QString &text, QWidget *owner) override
     {
         messages.append(text);
         if (realBoxes)
-            LinuxPlatform::messageBox(text);
+            LinuxPlatform::messageBox(text, owner);
     }
     void beep() override
     {
         ++beeps;
         LinuxPlatform::beep();
     }
+    qint64 startProgram(const QString &line, int show, const QRect &beside) override
+    {
+        pids.append(LinuxPlatform::startProgram(line, show, beside));
+        return pids.last();
+    }
+    // The record kept to the help viewers that still run (not ended, nor a pid used again).
+    const QList<qint64> &viewers()
+    {
+        pids.removeIf([](qint64 pid) {
+            return !QFile::symLinkTarget(QString("/proc/%1/exe").arg(pid)).endsWith("Winhlp32.exe");
+        });
+        return pids;
+    }
     QString folder = QStringLiteral(BRIVEL_PROGRAM_DIR);
+    QList<qint64> pids; // of the programs started, 0 for a start that failed
     QStringList messages;
     int beeps = 0;
     bool realBoxes = false; // shown on the desktop too

@@ -18,14 +18,16 @@ namespace brivel {
 namespace {
 
 const QString kViewer = QStringLiteral("Winhlp32.exe");
-const QString kHelpNotOpened = QStringLiteral("The help file could not be opened.");
+const QString kViewerNotStarted = QStringLiteral("The help viewer could not be started.");
 
-// The help viewer opens beside the timer without taking the focus from it.
-// A viewer that cannot be started is reported, and everything else goes on.
-void startViewer(Platform &platform, QWidget *owner, const QString &commandLine)
+// The help viewer opens beside the timer, when it is on screen, without
+// taking the focus from it. A viewer that cannot be started is reported, and
+// everything else goes on.
+void startViewer(Platform &platform, QWidget &timer, const QString &commandLine)
 {
-    if (platform.startProgram(commandLine, SW_SHOWNOACTIVATE) == 0)
-        platform.messageBox(kHelpNotOpened, owner);
+    const QRect beside = timer.isVisible() ? timer.frameGeometry() : QRect();
+    if (platform.startProgram(commandLine, SW_SHOWNOACTIVATE, beside) == 0)
+        platform.messageBox(kViewerNotStarted, &timer);
 }
 
 // The help topic a menu, menu item or window carries; 0 for none.
@@ -134,7 +136,7 @@ void frmTimer::mnuHelpBrivelHelp_Click()
 {
     // The path goes unquoted, blanks and all: the viewer takes the rest of
     // the command line as the file.
-    startViewer(m_platform, this, kViewer + QLatin1Char(' ') + m_platform.helpFilePath());
+    startViewer(m_platform, *this, kViewer + QLatin1Char(' ') + m_platform.helpFilePath());
 }
 
 void frmTimer::showContextHelp(int topic)
@@ -142,7 +144,7 @@ void frmTimer::showContextHelp(int topic)
     if (topic <= 0)
         return;
     // The viewer reads "-topic N" ahead of the file in its one argument.
-    startViewer(m_platform, this,
+    startViewer(m_platform, *this,
                 kViewer + QStringLiteral(" -topic ") + QString::number(topic) + QLatin1Char(' ')
                     + m_platform.helpFilePath());
 }

@@ -247,8 +247,10 @@ void frmAbout::StartSysInfo()
                 return false;
             SysInfoPath += kToolFile;
         }
-        // An empty command line names no program: the start fails.
-        return !SysInfoPath.isEmpty() && m_platform.startProgram(SysInfoPath, SW_SHOWNORMAL) != 0;
+        // An empty command line names no program: the start fails. The tool
+        // opens where it likes: no frame to open beside.
+        return !SysInfoPath.isEmpty()
+               && m_platform.startProgram(SysInfoPath, SW_SHOWNORMAL, QRect()) != 0;
     };
 
     bool started = false;

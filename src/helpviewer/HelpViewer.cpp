@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "HelpViewer.h"
 
+#include "platform/ViewerProtocol.h"
+
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -118,8 +120,8 @@ void HelpViewer::turnTo(int topic, int showWindow)
 {
     if (!m_file.topics().isEmpty())
         showTopic(m_file.hasTopic(topic) ? topic : m_file.topics().first());
-    // Show-window value 4: raised where it is, the focus stays where it was.
-    const bool activate = showWindow != 4;
+    // Raised where it is; without activation the focus stays where it was.
+    const bool activate = showWindow != SW_SHOWNOACTIVATE;
     setAttribute(Qt::WA_ShowWithoutActivating, !activate);
     if (isMinimized()) {
         // Mapped afresh, as at the start, so that the window manager is told

@@ -14,7 +14,9 @@ class HelpViewer;
 
 // One viewer window per help file, as a system help viewer keeps it: the
 // first viewer of a file serves a local socket named after the file's path;
-// a later start hands its topic and show value over and ends.
+// a later start hands its topic and show value over and ends. Socket and
+// lock live only in a folder of the user's alone, and only the user's own
+// viewers talk over them; without such a folder each start shows itself.
 class SingleViewer : public QObject {
     Q_OBJECT
 public:
@@ -28,8 +30,8 @@ public:
     void serve(HelpViewer &viewer);
 
 private:
-    QString m_name;
-    QLockFile m_lock;
+    QString m_name; // empty: no private folder, no rendezvous
+    std::unique_ptr<QLockFile> m_lock;
     std::unique_ptr<QLocalServer> m_server;
 };
 

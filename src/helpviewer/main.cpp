@@ -3,11 +3,13 @@
 // "Winhlp32.exe [-topic N] <help file>".
 #include "HelpViewer.h"
 #include "SingleViewer.h"
+#include "platform/ViewerProtocol.h"
 
 #include <QApplication>
 
 int main(int argc, char *argv[])
 {
+    using namespace brivel;
     QApplication app(argc, argv);
     // The application keeps the program's file name: only the help window
     // itself is called "Brivel Help".
@@ -16,25 +18,24 @@ int main(int argc, char *argv[])
     // The starter hands over everything after the program name as one
     // argument; started by hand, the words arrive apart and are joined again.
     const QString tail = QApplication::arguments().mid(1).join(QLatin1Char(' '));
-    const brivel::help::HelpRequest request = brivel::help::parseRequest(tail);
-    const int showWindow = qEnvironmentVariableIntValue("BRIVEL_SHOW_WINDOW");
+    const help::HelpRequest request = help::parseRequest(tail);
+    const int showWindow = qEnvironmentVariableIntValue(viewer::ShowWindowVariable);
 
     // A viewer of this file that is open already turns to the topic.
-    brivel::help::SingleViewer single(request.path);
+    help::SingleViewer single(request.path);
     if (single.handOver(request.topic, showWindow))
         return 0;
 
-    brivel::help::HelpViewer viewer;
-    viewer.open(request);
-    single.serve(viewer);
-    // The main window's frame "x,y,width,height", when Brivel started us.
-    const QList<QByteArray> frame = qgetenv("BRIVEL_BESIDE").split(',');
-    if (frame.size() == 4)
-        viewer.placeBeside(
-            QRect(frame[0].toInt(), frame[1].toInt(), frame[2].toInt(), frame[3].toInt()));
-    // Show-window value 4: open beside the timer without taking the focus.
-    if (showWindow == 4)
-        viewer.setAttribute(Qt::WA_ShowWithoutActivating);
-    viewer.show();
+    help::HelpViewer window;
+    window.open(request);
+    single.serve(window);
+    // Beside the main window whose frame Brivel handed over, if it did.
+    const QRect frame = viewer::parseFrame(qgetenv(viewer::BesideVariable));
+    if (!frame.isNull())
+        window.placeBeside(frame);
+    // Opened without taking the focus, when so asked.
+    if (showWindow == SW_SHOWNOACTIVATE)
+        window.setAttribute(Qt::WA_ShowWithoutActivating);
+    window.show();
     return QApplication::exec();
 }

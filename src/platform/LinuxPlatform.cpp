@@ -16,7 +16,6 @@
 #include <QWindow>
 
 #include <ctime>
-#include <utility>
 
 #ifdef BRIVEL_HAVE_XCB
 #include <xcb/xcb.h>
@@ -262,14 +261,8 @@ void LinuxPlatform::hideFromTaskbar(QWindow *window)
 #endif
 }
 
-qint64 LinuxPlatform::startProgram(const QString &commandLine, int showWindow)
+qint64 LinuxPlatform::startProgram(const QString &commandLine, int showWindow, const QRect &beside)
 {
-    // A program Brivel starts (the help viewer) opens beside the main window.
-    QRect beside;
-    for (const QWidget *widget : QApplication::topLevelWidgets()) {
-        if (widget->objectName() == QLatin1String("frmTimer") && widget->isVisible())
-            beside = widget->frameGeometry();
-    }
     return startCommandLine(commandLine, showWindow, programFolder(), beside);
 }
 
@@ -291,24 +284,15 @@ QString LinuxPlatform::helpFilePath()
 
 void LinuxPlatform::messageBox(const QString &text, QWidget *owner)
 {
-    // The owner travels beside the text, so that a platform that overrides
-    // the plain box still sees every box.
-    const QPointer<QWidget> previous = std::exchange(m_boxOwner, owner);
-    messageBox(text);
-    m_boxOwner = previous;
-}
-
-void LinuxPlatform::messageBox(const QString &text)
-{
     // CR LF (or a lone CR or LF) breaks the line, as the text means.
     QString shown = text;
     shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     // An owner that is not on screen could not keep the box in view.
-    QWidget *owner = m_boxOwner ? m_boxOwner->window() : nullptr;
-    if (owner && !owner->isVisible())
-        owner = nullptr;
-    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Brivel"), shown, QMessageBox::Ok, owner);
+    QWidget *window = owner ? owner->window() : nullptr;
+    if (window && !window->isVisible())
+        window = nullptr;
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Brivel"), shown, QMessageBox::Ok, window);
     box.setTextFormat(Qt::PlainText);
     box.exec();
 }

@@ -4,9 +4,6 @@
 #include "Platform.h"
 #include "SettingsStore.h"
 
-#include <QPointer>
-#include <QWidget>
-
 #include <memory>
 
 namespace brivel {
@@ -40,12 +37,11 @@ public:
     void hideFromTaskbar(QWindow *window) override;
     void setDemandsAttention(QWindow *window, bool demand) override;
 
-    qint64 startProgram(const QString &commandLine, int showWindow) override;
+    qint64 startProgram(const QString &commandLine, int showWindow, const QRect &beside) override;
     bool fileExists(const QString &path) override;
     QString programFolder() override;
     QString helpFilePath() override;
 
-    void messageBox(const QString &text) override;
     void messageBox(const QString &text, QWidget *owner) override;
     qint64 clockMs() override;
     MachineHive &machineHive() override;
@@ -53,8 +49,6 @@ public:
 private:
     std::unique_ptr<SoundPlayer> m_sound;
     std::unique_ptr<MachineHive> m_hive;
-    // The window the box being shown belongs to.
-    QPointer<QWidget> m_boxOwner;
 };
 
 } // namespace brivel

@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "ViewerProtocol.h"
+
 #include <QByteArray>
+#include <QRect>
 #include <QString>
 #include <QtGlobal>
 
@@ -11,10 +14,6 @@ class QWindow;
 namespace brivel {
 
 class MachineHive;
-
-// Show-window values handed to started programs.
-inline constexpr int SW_SHOWNORMAL = 1;
-inline constexpr int SW_SHOWNOACTIVATE = 4;
 
 // The one seam between Brivel and the operating system. Windows and logic
 // reach settings, sound, stacking, programs, files, message boxes, the clock
@@ -52,9 +51,11 @@ public:
     // mapped; a no-op where the platform cannot do it.
     virtual void hideFromTaskbar(QWindow *window) = 0;
 
-    // Start a command line without a shell and without waiting. Returns a
-    // task identifier, 0 when the program could not be started.
-    virtual qint64 startProgram(const QString &commandLine, int showWindow) = 0;
+    // Start a command line without a shell and without waiting, shown as
+    // showWindow says and, given a window's frame (not null), beside it.
+    // Returns a task identifier, 0 when the program could not be started.
+    virtual qint64 startProgram(const QString &commandLine, int showWindow,
+                                const QRect &beside) = 0;
     virtual bool fileExists(const QString &path) = 0;
 
     // The folder of the running executable, without a trailing separator
@@ -63,15 +64,10 @@ public:
     // Absolute path of the help file, fixed when the program is built.
     virtual QString helpFilePath() = 0;
 
-    // Modal message box: the text, an OK button only, no icon, title "Brivel".
-    virtual void messageBox(const QString &text) = 0;
-    // The same box owned by the window it belongs to, so that the window
-    // manager keeps it above that window, topmost or not.
-    virtual void messageBox(const QString &text, QWidget *owner)
-    {
-        Q_UNUSED(owner);
-        messageBox(text);
-    }
+    // Modal message box: the text, an OK button only, no icon, title "Brivel",
+    // owned by the window it belongs to so that the window manager keeps it
+    // above that window, topmost or not.
+    virtual void messageBox(const QString &text, QWidget *owner) = 0;
 
     // Monotonic milliseconds that go on counting while the machine sleeps.
     virtual qint64 clockMs() = 0;

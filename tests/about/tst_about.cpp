@@ -157,17 +157,18 @@ private slots:
                 target = target->focusWidget() ? target->focusWidget() : target;
             }
             QTest::keyClick(target, key);
-            // Shown without taking the focus.
-            QCOMPARE(fake->starts, args ? QStringList{"Winhlp32.exe " + QLatin1String(args)
-                                                      + fake->helpFile + "|4"}
-                                        : QStringList());
+            // Shown beside the timer without taking the focus.
+            QCOMPARE(fake->starts,
+                     args ? QStringList{"Winhlp32.exe " + QLatin1String(args) + fake->helpFile
+                                        + "|4|" + viewer::frameText(w->frameGeometry())}
+                          : QStringList());
             QCOMPARE(Forms::SoundPkrIfLoaded() != nullptr, QLatin1String(where) == "frmSoundPkr");
         }
         fake->startResult = 0;
         rig->start("1");
         rig->w->mnuHelpBrivelHelp->trigger();
         QTest::keyClick(rig->w->cmdPause, Qt::Key_F1);
-        QCOMPARE(fake->messages, QStringList(2, "The help file could not be opened."));
+        QCOMPARE(fake->messages, QStringList(2, "The help viewer could not be started."));
         QVERIFY(rig->w->Timer2->Enabled());
     }
 

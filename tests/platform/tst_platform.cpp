@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: MIT
 // The real platform: the settings store, also damaged, unwritable or locked,
 // under the main window; the machine hive; starting programs without a
-// shell; and sounds without the sound module.
+// shell, never from the working directory; help viewers that meet only in
+// the user's own folder; and sounds without the sound module.
+#include "HelpViewer.h"
+#include "SingleViewer.h"
 #include "TestRig.h"
 #include "platform/ProgramStarter.h"
 #include "platform/SoundPlayer.h"
@@ -136,44 +139,76 @@ private slots:
         QTRY_COMPARE(beeps, 1);
     }
 
-    // Which program runs, with which one argument; nothing in the text can
-    // start anything else.
+    // Which program runs, with which one argument and frame; nothing in the
+    // text can start anything else, and nothing in the working directory
+    // runs: not the whole line as a relative path, nor a program on an empty
+    // or relative entry of PATH.
     void startProgram()
     {
         QTemporaryDir root;
         QDir::setCurrent(root.path()); // where a report, or an escaped "touch x", lands
-        QVERIFY(QDir().mkpath("program folder"));
-        QVERIFY(QDir().mkpath("bin"));
         for (const char *name :
-             {"program folder/tool", "program folder/my viewer", "bin/tool", "notes.txt"}) {
-            QVERIFY(test::writeFile(name, "#!/bin/sh\nprintf '%s|' \"$0\" \"$BRIVEL_SHOW_WINDOW\" "
-                                          "\"$@\" > out.part && mv out.part out\n"));
-            QFile::setPermissions(name,
-                                  QFile::ReadOwner | QFile::WriteOwner
-                                      | (name[0] == 'n' ? QFile::Permissions() : QFile::ExeOwner));
+             {"program folder/tool", "program folder/my viewer", "bin/tool", "bin/other", "other",
+              "rel/other", "tool /a  b.hlp ", "notes.txt"}) {
+            QVERIFY(QDir().mkpath(QFileInfo(name).path()));
+            QVERIFY(test::writeFile(name,
+                                    "#!/bin/sh\nprintf '%s|' \"$0\" \"$BRIVEL_SHOW_WINDOW\" "
+                                    "\"$BRIVEL_BESIDE\" \"$@\" > out.part && mv out.part out\n"));
+            // Read and write for the owner; and run, but for the notes.
+            QFile::setPermissions(name, QFile::Permissions(name[0] == 'n' ? 0x6000 : 0x7000));
         }
-        qputenv("PATH", root.filePath("bin").toLocal8Bit() + ':' + qgetenv("PATH"));
+        qputenv("PATH", ":rel:" + QFile::encodeName(root.filePath("bin")) + ':' + qgetenv("PATH"));
         const QString x = root.filePath("x"), folder = root.filePath("program folder"),
                       hostile =
                           "a; touch " + x + " $(touch " + x + ") \"a\" '`touch x`' | touch x\nx";
-        for (const auto &[line, ran, args] : QList<std::tuple<QString, QString, QString>>{
-                 {folder + "/my viewer", "program folder/my viewer", ""},
-                 {"tool /a  b.hlp ", "program folder/tool", "/a  b.hlp |"}, // folder before PATH
-                 {"tool " + hostile, "program folder/tool", hostile + "|"},
-                 {"", "", ""},
-                 {"no-such-program x", "", ""},
-                 {root.filePath("notes.txt"), "", ""},
-                 {folder + "/my viewer x", "", ""}}) {
-            const qint64 pid = startCommandLine(line, SW_SHOWNOACTIVATE, folder);
-            QCOMPARE(pid > 0, !ran.isEmpty());
-            if (pid > 0) {
-                QTRY_VERIFY(QFile::exists("out"));
-                QCOMPARE(QString::fromUtf8(test::fileBytes("out")),
-                         root.filePath(ran) + "|4|" + args);
-                QVERIFY(QFile::remove("out"));
-            }
-            QVERIFY(!QFile::exists(x));
+        using Row = std::tuple<QString, QRect, QString, QString>;
+        for (const auto &[line, beside, ran, args] : QList<Row>{
+                 {folder + "/my viewer", {1, -2, 3, 4}, "program folder/my viewer", "1,-2,3,4|"},
+                 {"tool /a  b.hlp ", {}, "program folder/tool", "|/a  b.hlp |"}, // folder first
+                 {"tool " + hostile, {}, "program folder/tool", "|" + hostile + "|"},
+                 {"other x", {}, "bin/other", "|x|"}}) {
+            QVERIFY(startCommandLine(line, SW_SHOWNOACTIVATE, folder, beside) > 0);
+            QTRY_VERIFY(QFile::exists("out"));
+            QCOMPARE(QString::fromUtf8(test::fileBytes("out")), root.filePath(ran) + "|4|" + args);
+            QVERIFY(QFile::remove("out"));
         }
+        for (const QString &line : {QString(), QString("rel/other"), QString("no-such-program x"),
+                                    root.filePath("notes.txt"), folder + "/my viewer x"})
+            QCOMPARE(startCommandLine(line, SW_SHOWNOACTIVATE, folder, {}), 0);
+        QVERIFY(!QFile::exists(x));
+    }
+
+    // Help viewers meet only in a folder of the user's alone. Without a
+    // runtime folder, a fallback open to all is not used: each start shows
+    // its own window. A private one is made, and a later start turns the
+    // open viewer to its topic; activated, its text has the keyboard.
+    void viewerRendezvous()
+    {
+        QTemporaryDir tmp;
+        QDir::setCurrent(tmp.path());
+        const auto restore = qScopeGuard([old = qgetenv("TMPDIR")] { qputenv("TMPDIR", old); });
+        qputenv("TMPDIR", QFile::encodeName(tmp.path()));
+        qunsetenv("XDG_RUNTIME_DIR");
+        const QString own = "brivel-" + QString::number(getuid()),
+                      file = BRIVEL_PROGRAM_DIR "/Brivel Help.hlp";
+        QVERIFY(QDir().mkdir(own));
+        QVERIFY(QFile::setPermissions(own, QFile::Permissions(0x7777))); // everyone's
+        help::SingleViewer unmet(file); // alive: what it made would be there
+        QVERIFY(!unmet.handOver(1, SW_SHOWNOACTIVATE));
+        QVERIFY(QDir().rmdir(own)); // nothing was put there,
+        QVERIFY(QDir().isEmpty(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)); // nor here
+        help::SingleViewer first(file);
+        QVERIFY(!first.handOver(1, SW_SHOWNOACTIVATE));
+        help::HelpViewer viewer;
+        viewer.open({1, file});
+        first.serve(viewer);
+        for (const auto &[asked, shown] : {std::pair{3, 3}, {2, 2}, {0, 1}}) {
+            QVERIFY(help::SingleViewer(file).handOver(asked, SW_SHOWNOACTIVATE));
+            QTRY_COMPARE(viewer.currentTopic(), shown);
+        }
+        viewer.show();
+        viewer.activateWindow();
+        QTRY_COMPARE(QApplication::focusWidget(), viewer.browser());
     }
 };
 
