@@ -151,7 +151,8 @@ CountdownRun countdownRun(X &x, const QString &brivel, const QString &monitor, c
 {
     const double due = c.minutes.toDouble() * 60000;
     CountdownRun r;
-    brivel::test::SinkRecorder recorder(monitor);
+    brivel::test::SinkRecorder recorder;
+    recorder.monitor = monitor;
     if (!recorder.start()) {
         r.note = QStringLiteral("nothing recorded");
         return r;
@@ -208,7 +209,6 @@ CountdownRun countdownRun(X &x, const QString &brivel, const QString &monitor, c
             }
         }
     }
-    recorder.stop();
     for (const auto &key : keys) {
         if (!key->waitForFinished(5000))
             stop(*key);

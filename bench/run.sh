@@ -27,7 +27,8 @@ trap '[ ! -e "$hive.bench-saved" ] || mv -f "$hive.bench-saved" "$hive"; desktop
 export XDG_CONFIG_HOME="$DESKTOP_TMP/config" XDG_RUNTIME_DIR="$DESKTOP_TMP/runtime"
 mkdir -p "$XDG_CONFIG_HOME" && mkdir -m 700 -p "$XDG_RUNTIME_DIR"
 
-build/bench/brivel_benchmark \
+# Its temporary files (a folder of 100,000) go with the session's folder.
+TMPDIR="$DESKTOP_TMP" build/bench/brivel_benchmark \
   --brivel build/bin/Brivel \
   --floor build/bench/brivel_floor \
   --tickcost build/bench/brivel_tickcost \

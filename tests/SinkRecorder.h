@@ -4,12 +4,13 @@
 // the benchmark hear Brivel through it.
 #pragma once
 
+#include <QDeadlineTimer>
 #include <QProcess>
 #include <QtCore/qtestsupport_core.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
+#include <ranges>
 #include <vector>
 
 namespace brivel::test {
@@ -17,19 +18,14 @@ namespace brivel::test {
 class SinkRecorder {
 public:
     static constexpr int Rate = 44100;
-    explicit SinkRecorder(const QString &monitor = QStringLiteral("@DEFAULT_MONITOR@"))
-        : m_monitor(monitor)
-    {
-    }
-    ~SinkRecorder() { stop(); }
-    SinkRecorder(const SinkRecorder &) = delete;
-    SinkRecorder &operator=(const SinkRecorder &) = delete;
+    QString monitor = QStringLiteral("@DEFAULT_MONITOR@");
 
-    static double now()
+    ~SinkRecorder()
     {
-        const auto t = std::chrono::steady_clock::now().time_since_epoch();
-        return std::chrono::duration<double, std::milli>(t).count();
+        m_parec.kill();
+        m_parec.waitForFinished();
     }
+    static double now() { return double(QDeadlineTimer::current().deadlineNSecs()) / 1e6; }
     // True once samples flow: an idle null sink renders ahead; its first
     // samples to a new recorder mark the switch to short blocks.
     bool start()
@@ -38,15 +34,10 @@ public:
             m_data += m_parec.readAllStandardOutput();
             m_pieces.push_back({m_data.size() / 2, now()});
         });
-        m_parec.start("parec", {"--device=" + m_monitor, "--raw", "--format=s16le", "--rate=44100",
+        m_parec.start("parec", {"--device=" + monitor, "--raw", "--format=s16le", "--rate=44100",
                                 "--channels=1", "--latency-msec=2", "--process-time-msec=2"});
         return m_parec.waitForStarted(5000)
                && QTest::qWaitFor([this] { return m_data.size() > Rate / 5; }, 10000);
-    }
-    void stop()
-    {
-        m_parec.kill();
-        m_parec.waitForFinished();
     }
     bool waitUntil(double t)
     {
@@ -71,13 +62,12 @@ private:
         qsizetype end; // samples recorded with it
         double arrived;
     };
-    // When a sample sounded. The samples of a piece sounded before it arrived;
-    // the pieces of the next quarter second bound it tightest. The sink's
-    // clock runs a little apart from this one, so no bound from further away.
+    // When a sample sounded: before each piece from its own on arrived. Only
+    // the next quarter second's pieces count, the sink's clock being a little
+    // apart from this one.
     double at(qsizetype sample) const
     {
-        const auto first = std::lower_bound(m_pieces.begin(), m_pieces.end(), sample,
-                                            [](const Piece &p, qsizetype s) { return p.end < s; });
+        const auto first = std::ranges::lower_bound(m_pieces, sample, {}, &Piece::end);
         double t = first == m_pieces.end() ? -INFINITY : INFINITY;
         for (auto p = first; p != m_pieces.end() && (p == first || p->end <= sample + Rate / 4);
              ++p)
@@ -87,19 +77,11 @@ private:
     // The first sample that sounded at or after t.
     qsizetype index(double t) const
     {
-        qsizetype lo = 0;
-        qsizetype hi = m_data.size() / 2;
-        while (lo < hi) {
-            const qsizetype mid = (lo + hi) / 2;
-            if (at(mid) >= t)
-                hi = mid;
-            else
-                lo = mid + 1;
-        }
-        return lo;
+        const auto all = std::views::iota(qsizetype(0), m_data.size() / 2);
+        return std::ranges::partition_point(all, [&](qsizetype i) { return at(i) < t; })
+               - all.begin();
     }
 
-    QString m_monitor;
     QProcess m_parec;
     QByteArray m_data;
     std::vector<Piece> m_pieces;
