@@ -111,10 +111,12 @@ std::optional<StartRun> startRun(X &x, const QString &exe, bool idle)
 // --- countdowns --------------------------------------------------------------
 
 // Minutes typed into Brivel, and what the user does meanwhile: xdotool's
-// arguments, run the given milliseconds after Enter.
+// arguments, run the given milliseconds after Enter, and how many windows
+// that opens.
 struct Countdown {
     QString minutes;
     std::vector<std::pair<double, QStringList>> doing;
+    int windows = 0;
 };
 
 struct CountdownRun {
@@ -183,7 +185,8 @@ CountdownRun countdownRun(X &x, const QString &brivel, const QString &monitor, c
     std::vector<std::pair<int, double>> ticks; // shown seconds, first seen
     std::set<int> seen;
     size_t done = 0;
-    double deadline = now() + due + (c.doing.empty() ? 5000 : 12000);
+    int opened = 0;
+    double deadline = now() + due + (c.doing.empty() ? 5000 : 20000);
     bool expired = false;
     while (now() < deadline) {
         const bool toDo = enter && done < c.doing.size();
@@ -196,6 +199,8 @@ CountdownRun countdownRun(X &x, const QString &brivel, const QString &monitor, c
             continue;
         } else if (ev->type() == XCB_KEY_PRESS && !enter) {
             enter = ev->at;
+        } else if (ev->type() == XCB_CREATE_NOTIFY && enter) {
+            opened += !ev->as<xcb_create_notify_event_t>().override_redirect;
         } else if (ev->type() == XCB_PROPERTY_NOTIFY) {
             if (ev->as<xcb_property_notify_event_t>().atom != x.netWmName())
                 continue;
@@ -247,6 +252,9 @@ CountdownRun countdownRun(X &x, const QString &brivel, const QString &monitor, c
     }
     r.errorMs = ring - (*enter + due);
     r.latencyMs = ring - alarmTick;
+    // Then what the keys were to do may not have happened.
+    if (opened < c.windows)
+        r.note = QStringLiteral("no window opened for the keys");
     return r;
 }
 
@@ -435,11 +443,12 @@ struct Rings {
         if (!r.note.isEmpty())
             ++notes[r.note];
     }
-    // Every run rang, each within ms of its due instant.
+    // Every run rang as it should, each within ms of its due instant.
     bool within(double ms) const
     {
         const auto near = [ms](double e) { return std::abs(e) <= ms; };
-        return int(error.size()) == runs && std::all_of(error.begin(), error.end(), near);
+        return notes.empty() && int(error.size()) == runs
+               && std::all_of(error.begin(), error.end(), near);
     }
 };
 
@@ -449,6 +458,7 @@ struct Rings {
 struct Hold {
     QString row;
     QStringList doing2s, doing3s;
+    int windows; // that they open
     std::function<void()> before, after;
     Rings rings;
 };
@@ -553,13 +563,15 @@ int main(int argc, char **argv)
         holds.push_back({"the sound picker opening a 100,000-file folder 3 s in",
                          {},
                          {"key", "alt+o", "s"},
-                         [&] { writeFile(store, pickerStore); },
+                         1,
+                         [&store, pickerStore] { writeFile(store, pickerStore); },
                          [] {},
                          {}});
         holds.push_back({"System Info meeting a FIFO hive 3 s in",
                          {"key", "alt+h", "a"},
                          {"search", "--sync", "--onlyvisible", "--name", "^About Brivel$",
                           "windowactivate", "--sync", "key", "alt+s"},
+                         1,
                          [&] {
                              QFile::remove(store);
                              if (!fifo)
@@ -570,6 +582,7 @@ int main(int argc, char **argv)
         holds.push_back({"Old Phone chosen 3 s in, the store locked by another process",
                          {},
                          {"key", "alt+o", "o"},
+                         0,
                          [&] {
                              QFile::remove(store);
                              if (!holder)
@@ -585,7 +598,7 @@ int main(int argc, char **argv)
     for (Hold &h : holds) {
         for (int i = 0; i < runs; ++i) {
             h.before();
-            Countdown c{QStringLiteral("0.1"), {}};
+            Countdown c{QStringLiteral("0.1"), {}, h.windows};
             if (!h.doing2s.isEmpty())
                 c.doing.emplace_back(2000, h.doing2s);
             c.doing.emplace_back(3000, h.doing3s);
