@@ -8,15 +8,28 @@
 #include <QTimer>
 
 #include <cmath>
+#include <csignal>
 #include <cstring>
 #include <ctime>
 #include <set>
+#include <sys/prctl.h>
 #include <unistd.h>
 
 namespace bench {
 
 namespace {
+
 QString g_log = QStringLiteral("/dev/null");
+
+// A program the benchmark starts ends with it, however the benchmark ends.
+void startOwned(QProcess &process, const QString &program, const QStringList &arguments)
+{
+    process.setStandardInputFile(QProcess::nullDevice());
+    process.setStandardErrorFile(g_log, QIODevice::Append);
+    process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
+    process.start(program, arguments);
+}
+
 } // namespace
 
 double now()
@@ -53,10 +66,8 @@ void setLog(const QString &path)
 std::unique_ptr<QProcess> spawn(const QString &program, const QStringList &arguments)
 {
     auto process = std::make_unique<QProcess>();
-    process->setStandardInputFile(QProcess::nullDevice());
     process->setStandardOutputFile(g_log, QIODevice::Append);
-    process->setStandardErrorFile(g_log, QIODevice::Append);
-    process->start(program, arguments);
+    startOwned(*process, program, arguments);
     if (!process->waitForStarted(10000))
         die(QStringLiteral("cannot start %1").arg(program));
     return process;
@@ -76,9 +87,7 @@ void stop(QProcess &process)
 QByteArray run(const QString &program, const QStringList &arguments)
 {
     QProcess process;
-    process.setStandardInputFile(QProcess::nullDevice());
-    process.setStandardErrorFile(g_log, QIODevice::Append);
-    process.start(program, arguments);
+    startOwned(process, program, arguments);
     if (!process.waitForFinished(10000))
         stop(process);
     return process.readAllStandardOutput();
