@@ -3,13 +3,15 @@
 // window manager and a sound server with a null sink. Prints one table.
 //
 //   brivel_benchmark --brivel EXE --floor EXE --tickcost EXE --monitor SOURCE
-//                    [--runs 5] [--parts start,countdown,tick] [--idle no] [--log FILE]
+//                    [--hive FILE] [--runs 5] [--parts start,countdown,hold,tick]
+//                    [--idle no] [--log FILE]
 //
 // After a warm-up start of each, Brivel and the floor start in turn, runs
-// times each; then runs countdowns; then the tick handler's QBENCHMARK.
-// Each run's figures go to standard error, the table to standard output.
+// times each; then runs countdowns; then runs countdowns of each case that
+// could hold the window's thread; then the tick handler's QBENCHMARK. Each
+// run's figures go to standard error, the table to standard output.
 //
-// Start: from just before the fork to the MapNotify of the program's main
+// Start: from just before the exec to the MapNotify of the program's main
 // window (a window created by the process, by _NET_WM_PID), both seen by this
 // process on the same X connection. Memory: VmRSS 2 s after the map. Idle:
 // CPU time used in the 10 s after that, from /proc/<pid>/stat and from the
@@ -18,277 +20,44 @@
 // window; the ticks are the instants the title changes, fitted to the
 // anchored schedule; the ring is the first loud sample on the sink monitor,
 // recorded with parec and timed by when its data arrived.
-#include <xcb/xcb.h>
+#include "Desktop.h"
+#include "SinkRecorder.h"
 
-#include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSysInfo>
+#include <QTemporaryDir>
 
 #include <algorithm>
-#include <atomic>
+#include <cerrno>
+#include <climits>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <ctime>
-#include <fstream>
 #include <map>
-#include <memory>
-#include <mutex>
-#include <optional>
-#include <regex>
 #include <set>
-#include <sstream>
-#include <string>
-#include <thread>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
+
+using namespace bench;
 
 namespace {
 
-double nowMs()
+void progress(const QString &line)
 {
-    timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return double(ts.tv_sec) * 1e3 + double(ts.tv_nsec) / 1e6;
+    std::fprintf(stderr, "%s\n", qPrintable(line));
 }
 
-void sleepUntil(double ms)
-{
-    for (double left = ms - nowMs(); left > 0; left = ms - nowMs()) {
-        const timespec ts{time_t(left / 1e3), long(std::fmod(left, 1e3) * 1e6)};
-        nanosleep(&ts, nullptr);
-    }
-}
-
-[[noreturn]] void die(const std::string &what)
-{
-    std::fprintf(stderr, "benchmark: %s\n", what.c_str());
-    std::exit(1);
-}
-
-// --- processes -------------------------------------------------------------
-
-std::string g_log = "/dev/null";
-
-pid_t spawn(const std::vector<std::string> &argv, int stdoutFd = -1)
-{
-    const pid_t pid = fork();
-    if (pid < 0)
-        die("fork failed");
-    if (pid == 0) {
-        const int log = open(g_log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
-        if (log >= 0) {
-            dup2(log, STDERR_FILENO);
-            if (stdoutFd < 0)
-                dup2(log, STDOUT_FILENO);
-        }
-        if (stdoutFd >= 0)
-            dup2(stdoutFd, STDOUT_FILENO);
-        const int devnull = open("/dev/null", O_RDONLY);
-        dup2(devnull, STDIN_FILENO);
-        std::vector<char *> args;
-        for (const std::string &a : argv)
-            args.push_back(const_cast<char *>(a.c_str()));
-        args.push_back(nullptr);
-        execvp(args[0], args.data());
-        _exit(127);
-    }
-    return pid;
-}
-
-void stop(pid_t pid)
-{
-    if (pid <= 0)
-        return;
-    kill(pid, SIGTERM);
-    for (int i = 0; i < 300; ++i) {
-        if (waitpid(pid, nullptr, WNOHANG) == pid)
-            return;
-        usleep(10000);
-    }
-    kill(pid, SIGKILL);
-    waitpid(pid, nullptr, 0);
-}
-
-int run(const std::vector<std::string> &argv)
-{
-    const pid_t pid = spawn(argv);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-long rssKb(pid_t pid)
-{
-    std::ifstream in("/proc/" + std::to_string(pid) + "/status");
-    std::string line;
-    while (std::getline(in, line)) {
-        if (line.rfind("VmRSS:", 0) == 0)
-            return std::atol(line.c_str() + 6);
-    }
-    return -1;
-}
-
-// utime + stime of /proc/<pid>/stat, in ms.
-double statCpuMs(pid_t pid)
-{
-    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    const auto close = text.rfind(')');
-    if (close == std::string::npos)
-        return -1;
-    std::istringstream fields(text.substr(close + 2));
-    std::string field;
-    unsigned long long utime = 0;
-    unsigned long long stime = 0;
-    // state is field 3; utime and stime are fields 14 and 15.
-    for (int i = 3; i <= 15 && fields >> field; ++i) {
-        if (i == 14)
-            utime = std::stoull(field);
-        if (i == 15)
-            stime = std::stoull(field);
-    }
-    return double(utime + stime) * 1e3 / double(sysconf(_SC_CLK_TCK));
-}
-
-// The process CPU clock: every thread, also those that ended, in ns steps.
-double clockCpuMs(pid_t pid)
-{
-    clockid_t id{};
-    timespec ts{};
-    if (clock_getcpuclockid(pid, &id) != 0 || clock_gettime(id, &ts) != 0)
-        return -1;
-    return double(ts.tv_sec) * 1e3 + double(ts.tv_nsec) / 1e6;
-}
-
-// --- X ---------------------------------------------------------------------
-
-struct FreeDeleter {
-    void operator()(void *p) const { std::free(p); }
-};
-template <typename T> using XPtr = std::unique_ptr<T, FreeDeleter>;
-
-class X {
-public:
-    X()
-    {
-        m_c = xcb_connect(nullptr, nullptr);
-        if (xcb_connection_has_error(m_c))
-            die("cannot open the display");
-        m_root = xcb_setup_roots_iterator(xcb_get_setup(m_c)).data->root;
-        const uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
-        xcb_change_window_attributes(m_c, m_root, XCB_CW_EVENT_MASK, &mask);
-        m_netWmPid = atom("_NET_WM_PID");
-        m_netWmName = atom("_NET_WM_NAME");
-        xcb_flush(m_c);
-    }
-    ~X() { xcb_disconnect(m_c); }
-    X(const X &) = delete;
-    X &operator=(const X &) = delete;
-
-    xcb_connection_t *c() const { return m_c; }
-    xcb_atom_t netWmName() const { return m_netWmName; }
-
-    // The next event, stamped when it arrived; none by the deadline.
-    struct Event {
-        XPtr<xcb_generic_event_t> event;
-        double at = 0;
-        int type() const { return event->response_type & 0x7f; }
-    };
-    std::optional<Event> next(double deadline)
-    {
-        for (;;) {
-            if (xcb_generic_event_t *e = xcb_poll_for_event(m_c))
-                return Event{XPtr<xcb_generic_event_t>(e), nowMs()};
-            if (xcb_connection_has_error(m_c))
-                die("lost the display");
-            const double left = deadline - nowMs();
-            if (left <= 0)
-                return std::nullopt;
-            pollfd p{xcb_get_file_descriptor(m_c), POLLIN, 0};
-            poll(&p, 1, int(std::ceil(left)));
-        }
-    }
-    void drain()
-    {
-        xcb_flush(m_c);
-        while (xcb_generic_event_t *e = xcb_poll_for_event(m_c))
-            std::free(e);
-    }
-
-    void select(xcb_window_t w, uint32_t mask)
-    {
-        xcb_change_window_attributes(m_c, w, XCB_CW_EVENT_MASK, &mask);
-        xcb_flush(m_c);
-    }
-    uint32_t pidOf(xcb_window_t w)
-    {
-        const XPtr<xcb_get_property_reply_t> r(xcb_get_property_reply(
-            m_c, xcb_get_property(m_c, 0, w, m_netWmPid, XCB_ATOM_CARDINAL, 0, 1), nullptr));
-        if (!r || r->format != 32 || xcb_get_property_value_length(r.get()) < 4)
-            return 0;
-        return *static_cast<const uint32_t *>(xcb_get_property_value(r.get()));
-    }
-    std::string titleOf(xcb_window_t w)
-    {
-        const XPtr<xcb_get_property_reply_t> r(xcb_get_property_reply(
-            m_c, xcb_get_property(m_c, 0, w, m_netWmName, XCB_GET_PROPERTY_TYPE_ANY, 0, 256),
-            nullptr));
-        if (!r)
-            return {};
-        return {static_cast<const char *>(xcb_get_property_value(r.get())),
-                size_t(xcb_get_property_value_length(r.get()))};
-    }
-    bool viewable(xcb_window_t w)
-    {
-        const XPtr<xcb_get_window_attributes_reply_t> r(
-            xcb_get_window_attributes_reply(m_c, xcb_get_window_attributes(m_c, w), nullptr));
-        return r && r->map_state == XCB_MAP_STATE_VIEWABLE;
-    }
-
-    // Waits for the first top-level window of pid to be mapped.
-    std::optional<std::pair<xcb_window_t, double>> waitMapped(pid_t pid, double deadline)
-    {
-        std::set<xcb_window_t> created;
-        while (auto ev = next(deadline)) {
-            if (ev->type() == XCB_CREATE_NOTIFY) {
-                const auto *e = reinterpret_cast<xcb_create_notify_event_t *>(ev->event.get());
-                if (e->parent != m_root || e->override_redirect)
-                    continue;
-                select(e->window, XCB_EVENT_MASK_STRUCTURE_NOTIFY);
-                created.insert(e->window);
-                // Mapped before the selection took effect (not seen so far).
-                if (viewable(e->window) && pidOf(e->window) == uint32_t(pid))
-                    return std::pair{e->window, nowMs()};
-            } else if (ev->type() == XCB_MAP_NOTIFY) {
-                const auto *e = reinterpret_cast<xcb_map_notify_event_t *>(ev->event.get());
-                if (created.count(e->window) && pidOf(e->window) == uint32_t(pid))
-                    return std::pair{e->window, ev->at};
-            }
-        }
-        return std::nullopt;
-    }
-
-private:
-    xcb_atom_t atom(const char *name)
-    {
-        const XPtr<xcb_intern_atom_reply_t> r(xcb_intern_atom_reply(
-            m_c, xcb_intern_atom(m_c, 0, uint16_t(std::strlen(name)), name), nullptr));
-        return r ? r->atom : xcb_atom_t(XCB_ATOM_NONE);
-    }
-
-    xcb_connection_t *m_c = nullptr;
-    xcb_window_t m_root = 0;
-    xcb_atom_t m_netWmPid = XCB_ATOM_NONE;
-    xcb_atom_t m_netWmName = XCB_ATOM_NONE;
-};
-
-// --- one start -------------------------------------------------------------
+// --- start, memory and idle CPU ---------------------------------------------
 
 struct StartRun {
-    pid_t pid = 0;
+    std::unique_ptr<QProcess> process;
     double mappedAt = 0;
     double startMs = 0;
     double cpuAtMapMs = 0; // CPU time the start took, for the progress lines
@@ -298,227 +67,170 @@ struct StartRun {
 };
 
 // Starts a program and waits for its window; the program goes on running.
-std::optional<StartRun> launch(X &x, const std::string &exe)
+std::optional<StartRun> launch(X &x, const QString &exe)
 {
     x.drain();
-    const double t0 = nowMs();
-    const pid_t pid = spawn({exe});
-    const auto mapped = x.waitMapped(pid, t0 + 20000);
+    const double t0 = now();
+    StartRun r;
+    r.process = spawn(exe);
+    const auto mapped = x.waitMapped(r.process->processId(), t0 + 20000);
     if (!mapped) {
-        stop(pid);
+        stop(*r.process);
         return std::nullopt;
     }
-    StartRun r;
-    r.pid = pid;
     r.mappedAt = mapped->second;
     r.startMs = r.mappedAt - t0;
-    r.cpuAtMapMs = clockCpuMs(pid);
+    r.cpuAtMapMs = clockCpuMs(r.process->processId());
     return r;
 }
 
 // Starts a program, then measures its memory 2 s after the map and the CPU
 // time it uses in the 10 s after that, when the first paint and the window
 // manager's framing are long over and it sits idle with the focus.
-std::optional<StartRun> startRun(X &x, const std::string &exe, bool idle)
+std::optional<StartRun> startRun(X &x, const QString &exe, bool idle)
 {
     auto r = launch(x, exe);
     if (!r)
         return std::nullopt;
-    if (!idle) {
-        sleepUntil(r->mappedAt + 300);
-        stop(r->pid);
-        return r;
+    const qint64 pid = r->process->processId();
+    if (idle) {
+        waitUntil(r->mappedAt + 2000);
+        r->rssMiB = rssMiB(pid);
+        const double stat0 = statCpuMs(pid);
+        const double clock0 = clockCpuMs(pid);
+        waitUntil(r->mappedAt + 12000);
+        r->idleStatMs = statCpuMs(pid) - stat0;
+        r->idleClockMs = clockCpuMs(pid) - clock0;
+    } else {
+        waitUntil(r->mappedAt + 300);
     }
-    sleepUntil(r->mappedAt + 2000);
-    r->rssMiB = double(rssKb(r->pid)) / 1024.0;
-    const double stat0 = statCpuMs(r->pid);
-    const double clock0 = clockCpuMs(r->pid);
-    sleepUntil(r->mappedAt + 12000);
-    r->idleStatMs = statCpuMs(r->pid) - stat0;
-    r->idleClockMs = clockCpuMs(r->pid) - clock0;
-    stop(r->pid);
+    stop(*r->process);
     return r;
 }
 
-// --- one countdown ---------------------------------------------------------
+// --- countdowns --------------------------------------------------------------
 
-// parec's output, with the instant each piece arrived.
-class Recorder {
-public:
-    static constexpr int Rate = 44100;
-    // How much of the sound after its start times it.
-    static constexpr double ClockWindowMs = 250;
-
-    explicit Recorder(const std::string &source)
-    {
-        int fds[2];
-        if (pipe(fds) != 0)
-            die("pipe failed");
-        m_pid =
-            spawn({"parec", "--device=" + source, "--raw", "--format=s16le", "--channels=1",
-                   "--rate=" + std::to_string(Rate), "--latency-msec=2", "--process-time-msec=2"},
-                  fds[1]);
-        close(fds[1]);
-        m_fd = fds[0];
-        m_thread = std::thread([this] { read(); });
-    }
-    ~Recorder() { finish(); }
-    Recorder(const Recorder &) = delete;
-    Recorder &operator=(const Recorder &) = delete;
-
-    void finish()
-    {
-        if (m_pid > 0) {
-            stop(m_pid);
-            m_pid = 0;
-        }
-        if (m_thread.joinable())
-            m_thread.join();
-        if (m_fd >= 0)
-            close(m_fd);
-        m_fd = -1;
-    }
-
-    // The instant of the first sample at least as loud as level, after the
-    // instant from (ms on the monotonic clock); none when there was none.
-    std::optional<double> onset(double from, int level) const
-    {
-        // An idle sink sends next to nothing, so the samples are timed from
-        // the pieces that came with and after the loud one, while the sink
-        // plays without a break: a piece's first sample had been rendered
-        // when the piece arrived, and the tightest piece gives the clock.
-        const size_t samples = m_bytes.size() / 2;
-        const auto sampleAt = [this](size_t n) {
-            int16_t v = 0;
-            std::memcpy(&v, m_bytes.data() + 2 * n, 2);
-            return std::abs(int(v));
-        };
-        for (size_t piece = 0; piece < m_pieces.size(); ++piece) {
-            if (m_pieces[piece].at < from)
-                continue;
-            const size_t begin = m_pieces[piece].firstByte / 2;
-            const size_t end =
-                piece + 1 < m_pieces.size() ? m_pieces[piece + 1].firstByte / 2 : samples;
-            for (size_t n = begin; n < end; ++n) {
-                if (sampleAt(n) < level)
-                    continue;
-                double origin = 1e300;
-                for (size_t q = piece; q < m_pieces.size(); ++q) {
-                    const double first = double(m_pieces[q].firstByte / 2);
-                    if (first > double(n) + ClockWindowMs * Rate / 1e3)
-                        break;
-                    origin = std::min(origin, m_pieces[q].at - first * 1e3 / Rate);
-                }
-                return origin + double(n) * 1e3 / Rate;
-            }
-        }
-        return std::nullopt;
-    }
-    bool heardAnything() const { return !m_bytes.empty(); }
-
-private:
-    struct Piece {
-        size_t firstByte;
-        double at;
-    };
-    void read()
-    {
-        std::vector<char> buf(1 << 16);
-        for (;;) {
-            const ssize_t n = ::read(m_fd, buf.data(), buf.size());
-            const double at = nowMs();
-            if (n <= 0)
-                return;
-            const std::lock_guard lock(m_mutex);
-            m_pieces.push_back({m_bytes.size(), at});
-            m_bytes.insert(m_bytes.end(), buf.begin(), buf.begin() + n);
-        }
-    }
-
-    pid_t m_pid = 0;
-    int m_fd = -1;
-    std::thread m_thread;
-    std::mutex m_mutex;
-    std::vector<char> m_bytes;
-    std::vector<Piece> m_pieces;
+// Minutes typed into Brivel, and what the user does meanwhile: xdotool's
+// arguments, run the given milliseconds after Enter, and how many windows
+// that opens.
+struct Countdown {
+    QString minutes;
+    std::vector<std::pair<double, QStringList>> doing;
+    int windows = 0;
 };
 
 struct CountdownRun {
     std::optional<double> errorMs;   // ring against Start + the minutes
     std::optional<double> latencyMs; // ring against the alarm tick
     double intervalMs = 0;           // fitted tick interval
-    std::string note;
+    QString note;
 };
 
 // Seconds of "Brivel - hh:mm:ss"; -1 for another title.
-int shownSeconds(const std::string &title)
+int shownSeconds(const QString &title)
 {
-    static const std::regex shown(R"(Brivel - (\d\d):(\d\d):(\d\d))");
-    std::smatch m;
-    if (!std::regex_match(title, m, shown))
+    static const QRegularExpression shown(QStringLiteral(R"(^Brivel - (\d\d):(\d\d):(\d\d)$)"));
+    const QRegularExpressionMatch m = shown.match(title);
+    if (!m.hasMatch())
         return -1;
-    return std::stoi(m[1]) * 3600 + std::stoi(m[2]) * 60 + std::stoi(m[3]);
+    return m.captured(1).toInt() * 3600 + m.captured(2).toInt() * 60 + m.captured(3).toInt();
 }
 
-CountdownRun countdownRun(X &x, const std::string &exe, const std::string &monitor)
+// Answers whatever message box Brivel shows (titled "Brivel", as the idle
+// main window is), so that nothing of this run waits on the desktop.
+void answerBoxes(qint64 pid, xcb_window_t main)
 {
-    constexpr double Minutes = 0.5;
+    const QByteArray found =
+        run(QStringLiteral("xdotool"),
+            {"search", "--onlyvisible", "--pid", QString::number(pid), "--name", "^Brivel$"});
+    for (const QByteArray &id : found.split('\n')) {
+        if (!id.isEmpty() && id != QByteArray::number(main))
+            run(QStringLiteral("xdotool"), {"windowactivate", "--sync", id, "key", "Return"});
+    }
+}
+
+CountdownRun countdownRun(X &x, const QString &brivel, const QString &monitor, const Countdown &c)
+{
+    const double due = c.minutes.toDouble() * 60000;
     CountdownRun r;
-    Recorder recorder(monitor);
-    sleepUntil(nowMs() + 300);
+    brivel::test::SinkRecorder recorder;
+    recorder.monitor = monitor;
+    if (!recorder.start()) {
+        r.note = QStringLiteral("nothing recorded");
+        return r;
+    }
     x.drain();
-    const pid_t pid = spawn({exe});
-    const auto mapped = x.waitMapped(pid, nowMs() + 20000);
+    const auto program = spawn(brivel);
+    const auto mapped = x.waitMapped(program->processId(), now() + 20000);
     if (!mapped) {
-        stop(pid);
-        r.note = "no window";
+        stop(*program);
+        r.note = QStringLiteral("no window");
         return r;
     }
     const xcb_window_t w = mapped->first;
     x.select(w, XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_PROPERTY_CHANGE
                     | XCB_EVENT_MASK_KEY_PRESS);
-    sleepUntil(nowMs() + 300);
-    const std::string id = std::to_string(w);
-    run({"xdotool", "windowactivate", "--sync", id});
-    run({"xdotool", "type", "--delay", "40", "0.5"});
-    sleepUntil(nowMs() + 400);
+    waitUntil(now() + 300);
+    const QString xdotool = QStringLiteral("xdotool");
+    run(xdotool, {"windowactivate", "--sync", QString::number(w)});
+    run(xdotool, {"type", "--delay", "40", c.minutes});
+    waitUntil(now() + 400);
     x.drain();
 
-    // Enter, and from then on every title until the countdown has expired.
-    const pid_t key = spawn({"xdotool", "key", "Return"});
+    // Enter, and from then on every title until the countdown has expired;
+    // what the user does, on time.
+    std::vector<std::unique_ptr<QProcess>> keys;
+    keys.push_back(spawn(xdotool, {"key", "Return"}));
     std::optional<double> enter;
     std::vector<std::pair<int, double>> ticks; // shown seconds, first seen
     std::set<int> seen;
-    double deadline = nowMs() + Minutes * 60000 + 5000;
+    size_t done = 0;
+    int opened = 0;
+    double deadline = now() + due + (c.doing.empty() ? 5000 : 20000);
     bool expired = false;
-    while (auto ev = x.next(deadline)) {
-        if (ev->type() == XCB_KEY_PRESS && !enter) {
+    while (now() < deadline) {
+        const bool toDo = enter && done < c.doing.size();
+        if (toDo && now() >= *enter + c.doing[done].first) {
+            keys.push_back(spawn(xdotool, c.doing[done++].second));
+            continue;
+        }
+        const auto ev = x.next(toDo ? std::min(deadline, *enter + c.doing[done].first) : deadline);
+        if (!ev) {
+            continue;
+        } else if (ev->type() == XCB_KEY_PRESS && !enter) {
             enter = ev->at;
+        } else if (ev->type() == XCB_CREATE_NOTIFY && enter) {
+            opened += !ev->as<xcb_create_notify_event_t>().override_redirect;
         } else if (ev->type() == XCB_PROPERTY_NOTIFY) {
-            const auto *e = reinterpret_cast<xcb_property_notify_event_t *>(ev->event.get());
-            if (e->atom != x.netWmName())
+            if (ev->as<xcb_property_notify_event_t>().atom != x.netWmName())
                 continue;
-            const std::string title = x.titleOf(w);
+            const QString title = x.titleOf(w);
             const int secs = shownSeconds(title);
             if (secs >= 0 && seen.insert(secs).second)
                 ticks.emplace_back(secs, ev->at);
-            if (title == "Brivel" && !ticks.empty() && !expired) {
+            if (title == QLatin1String("Brivel") && !ticks.empty() && !expired) {
                 expired = true;
-                deadline = nowMs() + 1000; // the ring's first second, recorded
+                deadline = now() + 1000; // the ring's first second, recorded
             }
         }
     }
-    waitpid(key, nullptr, 0);
-    recorder.finish();
-    stop(pid);
+    for (const auto &key : keys) {
+        if (!key->waitForFinished(5000))
+            stop(*key);
+    }
+    answerBoxes(program->processId(), w);
+    stop(*program);
     if (!enter || ticks.size() < 3) {
-        r.note = "the countdown did not run";
+        r.note = QStringLiteral("the countdown did not run");
         return r;
     }
 
     // Tick k (1 = first) shows first - (k-1)/2; fit t_k = s + k * interval.
     const int first = ticks.front().first;
-    double sk = 0, st = 0, skk = 0, skt = 0;
+    double sk = 0;
+    double st = 0;
+    double skk = 0;
+    double skt = 0;
     const double n = double(ticks.size());
     for (const auto &[secs, at] : ticks) {
         const double k = 2.0 * (first - secs) + 1;
@@ -533,44 +245,125 @@ CountdownRun countdownRun(X &x, const std::string &exe, const std::string &monit
     r.intervalMs = interval;
     const double alarmTick = *enter + s + 2.0 * first * interval;
 
-    const auto ring = recorder.onset(*enter, 1000);
-    if (!ring) {
-        r.note = recorder.heardAnything() ? "no ring at the sink" : "nothing recorded";
+    const double ring = recorder.loud(*enter, now());
+    if (std::isnan(ring)) {
+        r.note = QStringLiteral("no ring at the sink");
         return r;
     }
-    r.errorMs = *ring - (*enter + Minutes * 60000);
-    r.latencyMs = *ring - alarmTick;
+    r.errorMs = ring - (*enter + due);
+    r.latencyMs = ring - alarmTick;
+    // Then what the keys were to do may not have happened.
+    if (opened < c.windows)
+        r.note = QStringLiteral("no window opened for the keys");
     return r;
 }
 
-// --- tick cost -------------------------------------------------------------
+// --- cases that could hold the window's thread ------------------------------
+
+// The build's machine hive stands aside while a FIFO takes its place, and is
+// put back whatever happens: at the end of the case, at exit, or on a signal
+// that ends the benchmark. One that a killed benchmark left aside comes back
+// first.
+class FifoHive {
+public:
+    explicit FifoHive(const QString &hive)
+    {
+        const QByteArray path = QFile::encodeName(hive);
+        const QByteArray saved = path + ".bench-saved";
+        if (size_t(saved.size()) >= sizeof s_saved)
+            die(QStringLiteral("the hive's path is too long"));
+        qstrcpy(s_path, path.constData());
+        qstrcpy(s_saved, saved.constData());
+        struct stat st {};
+        if (::stat(s_saved, &st) == 0 && (::stat(s_path, &st) != 0 || !S_ISREG(st.st_mode)))
+            s_swapped = 1;
+        restore();
+        std::atexit(restore);
+        for (const int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT})
+            std::signal(sig, restoreAndEnd);
+        if (::rename(s_path, s_saved) != 0 && errno != ENOENT)
+            die(QStringLiteral("cannot put %1 aside").arg(hive));
+        s_swapped = 1;
+        if (::mkfifo(s_path, 0644) != 0)
+            die(QStringLiteral("cannot make a FIFO at %1").arg(hive));
+    }
+    ~FifoHive() { restore(); }
+    FifoHive(const FifoHive &) = delete;
+    FifoHive &operator=(const FifoHive &) = delete;
+
+private:
+    static void restore()
+    {
+        if (!s_swapped)
+            return;
+        ::unlink(s_path);
+        ::rename(s_saved, s_path);
+        s_swapped = 0;
+    }
+    static void restoreAndEnd(int sig)
+    {
+        restore();
+        std::signal(sig, SIG_DFL);
+        std::raise(sig);
+    }
+    static inline char s_path[PATH_MAX];
+    static inline char s_saved[PATH_MAX];
+    static inline volatile std::sig_atomic_t s_swapped = 0;
+};
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
+        die(QStringLiteral("cannot write %1").arg(path));
+}
+
+// A lock file in QLockFile's format (pid, application, host): the lock of a
+// live process on this host, never taken as stale while it is fresh.
+QByteArray lockedBy(qint64 pid)
+{
+    const QString exe = QFile::symLinkTarget(QStringLiteral("/proc/%1/exe").arg(pid));
+    return QString(QString::number(pid) + '\n' + QFileInfo(exe).fileName() + '\n'
+                   + QSysInfo::machineHostName() + '\n')
+        .toUtf8();
+}
+
+// A folder of count empty files.
+void makeFolder(const QString &path, int count)
+{
+    if (!QDir().mkpath(path))
+        die(QStringLiteral("cannot make %1").arg(path));
+    for (int i = 0; i < count; ++i) {
+        QFile file(QStringLiteral("%1/sound%2.wav").arg(path).arg(i, 6, 10, QLatin1Char('0')));
+        if (!file.open(QIODevice::WriteOnly))
+            die(QStringLiteral("cannot write %1").arg(file.fileName()));
+    }
+}
+
+// --- tick cost ---------------------------------------------------------------
 
 // Microseconds per tick from the QBENCHMARK runs, by test function.
-std::map<std::string, double> tickCost(const std::string &exe)
+std::map<QString, double> tickCost(const QString &exe)
 {
-    int fds[2];
-    if (pipe(fds) != 0)
-        die("pipe failed");
-    const pid_t pid = spawn({exe, "-o", "-,txt"}, fds[1]);
-    close(fds[1]);
-    std::string out;
-    char buf[4096];
-    for (ssize_t n; (n = read(fds[0], buf, sizeof buf)) > 0;)
-        out.append(buf, size_t(n));
-    close(fds[0]);
-    waitpid(pid, nullptr, 0);
-    std::map<std::string, double> result;
-    static const std::regex re(R"(RESULT : \w+::(\w+)\(\):\s+([0-9.eE+-]+) msecs per iteration)");
-    for (auto it = std::sregex_iterator(out.begin(), out.end(), re); it != std::sregex_iterator();
-         ++it) {
-        const std::string name = (*it)[1];
-        const double perIteration = std::stod((*it)[2]) * 1000.0;
-        result[name] = name == "countingSecond" ? perIteration / 2 : perIteration;
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    p.setProcessEnvironment(env);
+    p.setStandardInputFile(QProcess::nullDevice());
+    p.start(exe, {"-o", "-,txt"});
+    p.waitForFinished(-1);
+    const QString out = QString::fromUtf8(p.readAllStandardOutput());
+    static const QRegularExpression re(
+        QStringLiteral(R"(RESULT : \w+::(\w+)\(\):\s+([0-9.eE+-]+) msecs per iteration)"));
+    std::map<QString, double> result;
+    for (const QRegularExpressionMatch &m : re.globalMatch(out)) {
+        const double perIteration = m.captured(2).toDouble() * 1000.0;
+        result[m.captured(1)] = m.captured(1) == "countingSecond" ? perIteration / 2 : perIteration;
     }
     return result;
 }
 
-// --- the table -------------------------------------------------------------
+// --- the table ---------------------------------------------------------------
 
 struct Stats {
     double median = NAN;
@@ -592,91 +385,143 @@ Stats stats(std::vector<double> v)
     return s;
 }
 
-std::string fmt(double v, int decimals, bool sign = false)
+QString fmt(double v, int decimals, bool sign = false)
 {
     if (std::isnan(v))
-        return "-";
-    char buf[64];
-    std::snprintf(buf, sizeof buf, sign ? "%+.*f" : "%.*f", decimals, v);
-    return buf;
+        return QStringLiteral("-");
+    const QString text = QString::number(v, 'f', decimals);
+    return sign && !text.startsWith('-') ? '+' + text : text;
 }
-std::string cell(const Stats &s, int decimals, bool sign = false)
+QString cell(const Stats &s, int decimals, bool sign = false)
 {
     if (s.count == 0)
-        return "-";
+        return QStringLiteral("-");
     return fmt(s.median, decimals, sign) + " (" + fmt(s.min, decimals, sign) + " to "
            + fmt(s.max, decimals, sign) + ")";
 }
-
-std::string machine()
+QString yes(bool met)
 {
-    std::ifstream in("/proc/cpuinfo");
-    std::string line;
-    std::string model = "unknown CPU";
+    return met ? QStringLiteral("yes") : QStringLiteral("**no**");
+}
+
+// One row of the table; an empty cell is a single blank.
+void row(const QStringList &cells)
+{
+    QString line = QStringLiteral("|");
+    for (const QString &c : cells)
+        line += c.isEmpty() ? QStringLiteral(" |") : ' ' + c + QStringLiteral(" |");
+    std::printf("%s\n", qPrintable(line));
+}
+
+QString machine()
+{
+    QFile in(QStringLiteral("/proc/cpuinfo"));
+    QString model = QStringLiteral("unknown CPU");
     int cores = 0;
-    while (std::getline(in, line)) {
-        if (line.rfind("model name", 0) == 0) {
-            ++cores;
-            model = line.substr(line.find(':') + 2);
+    if (in.open(QIODevice::ReadOnly)) {
+        for (const QByteArray &line : in.readAll().split('\n')) {
+            if (line.startsWith("model name")) {
+                ++cores;
+                model = QString::fromUtf8(line.mid(line.indexOf(':') + 2));
+            }
         }
     }
-    return model + ", " + std::to_string(cores) + " cores";
+    return model + ", " + QString::number(cores) + " cores";
 }
 
-std::string today()
-{
-    const std::time_t t = std::time(nullptr);
-    char buf[32];
-    std::strftime(buf, sizeof buf, "%Y-%m-%d", std::gmtime(&t));
-    return buf;
-}
+// A countdown's rings, and what the runs that found none found instead.
+struct Rings {
+    std::vector<double> error;
+    std::map<QString, int> notes;
+    int runs = 0;
+
+    void add(const CountdownRun &r)
+    {
+        ++runs;
+        if (r.errorMs)
+            error.push_back(*r.errorMs);
+        if (!r.note.isEmpty())
+            ++notes[r.note];
+    }
+    // Every run rang as it should, each within ms of its due instant.
+    bool within(double ms) const
+    {
+        const auto near = [ms](double e) { return std::abs(e) <= ms; };
+        return notes.empty() && int(error.size()) == runs
+               && std::all_of(error.begin(), error.end(), near);
+    }
+};
+
+// A 0.1-minute countdown while something that could hold the window's
+// thread happens 3 s in (About opens 2 s in); every run starts from a
+// settings store of its own.
+struct Hold {
+    QString row;
+    QStringList doing2s, doing3s;
+    int windows; // that they open
+    std::function<void()> before, after;
+    Rings rings;
+};
 
 } // namespace
 
 int main(int argc, char **argv)
 {
-    std::map<std::string, std::string> opt{{"--runs", "5"}, {"--parts", "start,countdown,tick"}};
-    for (int i = 1; i + 1 < argc; i += 2)
-        opt[argv[i]] = argv[i + 1];
-    for (const char *required : {"--brivel", "--floor", "--tickcost", "--monitor"}) {
-        if (opt[required].empty())
-            die(std::string("missing ") + required);
-    }
-    if (!opt["--log"].empty())
-        g_log = opt["--log"];
-    const int runs = std::max(1, std::stoi(opt["--runs"]));
-    const auto part = [&opt](const char *name) {
-        return opt["--parts"].find(name) != std::string::npos;
+    QCoreApplication app(argc, argv);
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Brivel's benchmark (bench/run.sh runs it)"));
+    parser.addHelpOption();
+    const auto option = [&parser](const char *name, const char *text, const char *value = "") {
+        const QCommandLineOption o(QString::fromLatin1(name), QString::fromLatin1(text),
+                                   QStringLiteral("value"), QString::fromLatin1(value));
+        parser.addOption(o);
+        return o;
     };
-    signal(SIGPIPE, SIG_IGN);
-
+    const auto brivelOption = option("brivel", "Brivel's executable");
+    const auto floorOption = option("floor", "the floor's executable");
+    const auto tickcostOption = option("tickcost", "the tick cost's executable");
+    const auto monitorOption = option("monitor", "the sound server's sink monitor");
+    const auto hiveOption = option("hive", "the machine hive of Brivel's build (for hold)");
+    const auto runsOption = option("runs", "runs of each measure", "5");
+    const auto partsOption = option("parts", "what to measure", "start,countdown,hold,tick");
+    const auto idleOption = option("idle", "measure idle CPU (no: only starts)", "yes");
+    const auto logOption = option("log", "where the programs' output goes", "/dev/null");
+    parser.process(app);
+    for (const auto &required : {brivelOption, floorOption, tickcostOption, monitorOption}) {
+        if (parser.value(required).isEmpty())
+            die("missing --" + required.names().constFirst());
+    }
+    setLog(parser.value(logOption));
+    const int runs = std::max(1, parser.value(runsOption).toInt());
+    const QStringList parts = parser.value(partsOption).split(',');
+    const auto part = [&parts](const char *name) { return parts.contains(QLatin1String(name)); };
+    const QString brivel = parser.value(brivelOption);
+    const QString floorExe = parser.value(floorOption);
+    const QString monitor = parser.value(monitorOption);
     X x;
-    const std::string brivel = opt["--brivel"];
-    const std::string floorExe = opt["--floor"];
 
     // Warm-up: the files of both programs and of Qt into the page cache.
-    for (const std::string &exe : {brivel, floorExe}) {
+    for (const QString &exe : {brivel, floorExe}) {
         if (!part("start"))
             break;
-        std::fprintf(stderr, "warm-up: %s\n", exe.c_str());
-        const auto r = launch(x, exe);
+        progress("warm-up: " + exe);
+        auto r = launch(x, exe);
         if (!r)
             die("no window from " + exe);
-        stop(r->pid);
+        stop(*r->process);
     }
 
     // Interleaved: Brivel, the floor, Brivel, ...
     std::vector<double> start[2], rss[2], idleStat[2], idleClock[2];
     for (int i = 0; i < runs && part("start"); ++i) {
         for (int p = 0; p < 2; ++p) {
-            const auto r = startRun(x, p ? floorExe : brivel, opt["--idle"] != "no");
+            const auto r = startRun(x, p ? floorExe : brivel, parser.value(idleOption) != "no");
             if (!r)
-                die("no window");
-            std::fprintf(stderr,
-                         "start %d/%d %-6s: %6.1f ms (CPU %5.1f ms), %5.1f MiB, idle %3.0f ms "
-                         "(%.2f ms)\n",
-                         i + 1, runs, p ? "floor" : "Brivel", r->startMs, r->cpuAtMapMs, r->rssMiB,
-                         r->idleStatMs, r->idleClockMs);
+                die(QStringLiteral("no window"));
+            progress(QString::asprintf(
+                "start %d/%d %-6s: %6.1f ms (CPU %5.1f ms), %5.1f MiB, idle %3.0f ms (%.2f ms)",
+                i + 1, runs, p ? "floor" : "Brivel", r->startMs, r->cpuAtMapMs, r->rssMiB,
+                r->idleStatMs, r->idleClockMs));
             start[p].push_back(r->startMs);
             rss[p].push_back(r->rssMiB);
             idleStat[p].push_back(r->idleStatMs);
@@ -684,74 +529,147 @@ int main(int argc, char **argv)
         }
     }
 
-    std::vector<double> error, latency, interval;
-    std::string notes;
+    std::vector<double> latency, interval;
+    Rings rings;
     for (int i = 0; i < runs && part("countdown"); ++i) {
-        const CountdownRun r = countdownRun(x, brivel, opt["--monitor"]);
-        std::fprintf(stderr, "countdown %d/%d: error %s ms, latency %s ms, interval %.2f ms %s\n",
-                     i + 1, runs, r.errorMs ? fmt(*r.errorMs, 1, true).c_str() : "-",
-                     r.latencyMs ? fmt(*r.latencyMs, 1).c_str() : "-", r.intervalMs,
-                     r.note.c_str());
-        if (r.errorMs)
-            error.push_back(*r.errorMs);
+        const CountdownRun r = countdownRun(x, brivel, monitor, {QStringLiteral("0.5"), {}});
+        progress(
+            QString::asprintf("countdown %d/%d: error %s ms, latency %s ms, interval %.2f ms %s",
+                              i + 1, runs, qPrintable(r.errorMs ? fmt(*r.errorMs, 1, true) : "-"),
+                              qPrintable(r.latencyMs ? fmt(*r.latencyMs, 1) : "-"), r.intervalMs,
+                              qPrintable(r.note)));
+        rings.add(r);
         if (r.latencyMs)
             latency.push_back(*r.latencyMs);
         if (r.intervalMs > 0)
             interval.push_back(r.intervalMs);
-        if (!r.note.empty() && notes.find(r.note) == std::string::npos)
-            notes += (notes.empty() ? "" : "; ") + r.note;
     }
 
-    std::fprintf(stderr, "tick handler\n");
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    const auto cost = part("tick") ? tickCost(opt["--tickcost"]) : std::map<std::string, double>{};
+    std::vector<Hold> holds;
+    const QString store = qEnvironmentVariable("XDG_CONFIG_HOME") + "/Brivel/Brivel.ini";
+    QTemporaryDir temp;
+    std::unique_ptr<FifoHive> fifo;
+    std::unique_ptr<QProcess> holder;
+    if (part("hold")) {
+        if (qEnvironmentVariableIsEmpty("XDG_CONFIG_HOME") || parser.value(hiveOption).isEmpty())
+            die(QStringLiteral("hold needs XDG_CONFIG_HOME and --hive"));
+        if (!temp.isValid() || !QDir().mkpath(QFileInfo(store).path()))
+            die(QStringLiteral("no folder for the settings store or the files"));
+        const QByteArray many = QFile::encodeName(temp.filePath(QStringLiteral("many")));
+        progress("100,000 files in " + many);
+        makeFolder(many, 100000);
+        const QByteArray pickerStore =
+            "[Settings]\nWaveFile\\Directory=" + many + "\nWaveFile\\Files=" + many + '\n';
+        holds.push_back({"the sound picker opening a 100,000-file folder 3 s in",
+                         {},
+                         {"key", "alt+o", "s"},
+                         1,
+                         [&store, pickerStore] { writeFile(store, pickerStore); },
+                         [] {},
+                         {}});
+        holds.push_back({"System Info meeting a FIFO hive 3 s in",
+                         {"key", "alt+h", "a"},
+                         {"search", "--sync", "--onlyvisible", "--name", "^About Brivel$",
+                          "windowactivate", "--sync", "key", "alt+s"},
+                         1,
+                         [&] {
+                             QFile::remove(store);
+                             if (!fifo)
+                                 fifo = std::make_unique<FifoHive>(parser.value(hiveOption));
+                         },
+                         [&] { fifo.reset(); },
+                         {}});
+        holds.push_back({"Old Phone chosen 3 s in, the store locked by another process",
+                         {},
+                         {"key", "alt+o", "o"},
+                         0,
+                         [&] {
+                             QFile::remove(store);
+                             if (!holder)
+                                 holder = spawn(QStringLiteral("sleep"), {"3600"});
+                             writeFile(store + ".lock", lockedBy(holder->processId()));
+                         },
+                         [&] {
+                             stop(*holder);
+                             QFile::remove(store + ".lock");
+                         },
+                         {}});
+    }
+    for (Hold &h : holds) {
+        for (int i = 0; i < runs; ++i) {
+            h.before();
+            Countdown c{QStringLiteral("0.1"), {}, h.windows};
+            if (!h.doing2s.isEmpty())
+                c.doing.emplace_back(2000, h.doing2s);
+            c.doing.emplace_back(3000, h.doing3s);
+            const CountdownRun r = countdownRun(x, brivel, monitor, c);
+            progress(QString::asprintf("%s %d/%d: error %s ms %s", qPrintable(h.row), i + 1, runs,
+                                       qPrintable(r.errorMs ? fmt(*r.errorMs, 1, true) : "-"),
+                                       qPrintable(r.note)));
+            h.rings.add(r);
+        }
+        h.after();
+        QFile::remove(store);
+    }
+
+    progress(QStringLiteral("tick handler"));
+    const auto cost =
+        part("tick") ? tickCost(parser.value(tickcostOption)) : std::map<QString, double>{};
 
     const Stats sb = stats(start[0]), sf = stats(start[1]);
     const Stats rb = stats(rss[0]), rf = stats(rss[1]);
     const Stats ib = stats(idleStat[0]), iff = stats(idleStat[1]);
     const Stats cb = stats(idleClock[0]), cf = stats(idleClock[1]);
-    const Stats e = stats(error), l = stats(latency), iv = stats(interval);
-    const auto yes = [](bool met) { return met ? std::string("yes") : std::string("**no**"); };
+    const Stats e = stats(rings.error), l = stats(latency), iv = stats(interval);
     const auto ratio = [](double a, double b) { return b > 0 ? a / b : NAN; };
-    const double maxError = error.empty() ? NAN : std::max(std::fabs(e.min), std::fabs(e.max));
+    const auto ratioCell = [&ratio](const Stats &a, const Stats &b) {
+        return fmt(ratio(a.median, b.median), 2);
+    };
+    const double maxError = rings.error.empty() ? NAN : std::max(std::abs(e.min), std::abs(e.max));
 
-    std::printf("Brivel benchmark, %s, %s; %d runs each after a warm-up, "
-                "median (min to max)\n\n",
-                today().c_str(), machine().c_str(), runs);
-    std::printf("| Measure | Brivel | Floor | Brivel / floor | Goal | Met |\n");
+    std::printf("Brivel benchmark, %s, %s; %d runs each after a warm-up, median (min to max)\n\n",
+                qPrintable(QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyy-MM-dd"))),
+                qPrintable(machine()), runs);
+    row({"Measure", "Brivel", "Floor", "Brivel / floor", "Goal", "Met"});
     std::printf("|---|---|---|---|---|---|\n");
-    std::printf("| Start, exec to window mapped (ms) | %s | %s | %s | <= 1.10 | %s |\n",
-                cell(sb, 1).c_str(), cell(sf, 1).c_str(),
-                fmt(ratio(sb.median, sf.median), 2).c_str(),
-                yes(ratio(sb.median, sf.median) <= 1.10).c_str());
-    std::printf("| RSS 2 s after mapping (MiB) | %s | %s | %s | <= 1.10 | %s |\n",
-                cell(rb, 1).c_str(), cell(rf, 1).c_str(),
-                fmt(ratio(rb.median, rf.median), 2).c_str(),
-                yes(ratio(rb.median, rf.median) <= 1.10).c_str());
+    row({"Start, exec to window mapped (ms)", cell(sb, 1), cell(sf, 1), ratioCell(sb, sf),
+         "<= 1.10", yes(ratio(sb.median, sf.median) <= 1.10)});
+    row({"RSS 2 s after mapping (MiB)", cell(rb, 1), cell(rf, 1), ratioCell(rb, rf), "<= 1.10",
+         yes(ratio(rb.median, rf.median) <= 1.10)});
     // /proc/<pid>/stat counts in 10 ms ticks, as coarse as what it measures
     // here; the goal is judged on the process CPU clock, the same time in ns.
-    std::printf("| Idle CPU in 10 s, from 2 s after mapping (ms, /proc/pid/stat, 10 ms ticks) "
-                "| %s | %s | %s | | |\n",
-                cell(ib, 0).c_str(), cell(iff, 0).c_str(),
-                fmt(ratio(ib.median, iff.median), 2).c_str());
-    std::printf("| Idle CPU in 10 s, from 2 s after mapping (ms, process CPU clock) | %s | %s | %s "
-                "| <= floor | %s |\n",
-                cell(cb, 2).c_str(), cell(cf, 2).c_str(),
-                fmt(ratio(cb.median, cf.median), 2).c_str(), yes(cb.median <= cf.median).c_str());
-    std::printf("| Ring at the sink against Start + 30 s (ms) | %s | | | within 20 | %s |\n",
-                cell(e, 1, true).c_str(), yes(maxError <= 20).c_str());
-    std::printf("| Alarm latency, alarm tick to ring (ms) | %s | | | <= 50 | %s |\n",
-                cell(l, 1).c_str(), yes(!latency.empty() && l.max <= 50).c_str());
-    std::printf("| Tick interval, fitted (ms) | %s | | | | |\n", cell(iv, 2).c_str());
+    row({"Idle CPU in 10 s, from 2 s after mapping (ms, /proc/pid/stat, 10 ms ticks)", cell(ib, 0),
+         cell(iff, 0), ratioCell(ib, iff), "", ""});
+    row({"Idle CPU in 10 s, from 2 s after mapping (ms, process CPU clock)", cell(cb, 2),
+         cell(cf, 2), ratioCell(cb, cf), "<= floor", yes(cb.median <= cf.median)});
+    row({"Ring at the sink against Start + 30 s (ms)", cell(e, 1, true), "", "", "within 20",
+         yes(maxError <= 20)});
+    row({"Alarm latency, alarm tick to ring (ms)", cell(l, 1), "", "", "<= 50",
+         yes(!latency.empty() && l.max <= 50)});
+    row({"Tick interval, fitted (ms)", cell(iv, 2), "", "", "", ""});
+    for (const Hold &h : holds) {
+        row({"Ring at the sink against Start + 6 s, " + h.row + " (ms)",
+             cell(stats(h.rings.error), 1, true), "", "", "within 50", yes(h.rings.within(50))});
+    }
     const auto costCell = [&cost](const char *name) {
-        const auto it = cost.find(name);
-        return it == cost.end() ? std::string("-") : fmt(it->second, 1);
+        const auto it = cost.find(QLatin1String(name));
+        return it == cost.end() ? QStringLiteral("-") : fmt(it->second, 1);
     };
-    std::printf("| Tick handler, counting (us per tick, QBENCHMARK) | %s | | | | |\n",
-                costCell("countingSecond").c_str());
-    std::printf("| Tick handler, alarm tick (us, QBENCHMARK) | %s | | | | |\n",
-                costCell("alarmTick").c_str());
-    if (!notes.empty())
-        std::printf("\nCountdown: %s.\n", notes.c_str());
+    row({"Tick handler, counting (us per tick, QBENCHMARK)", costCell("countingSecond"), "", "", "",
+         ""});
+    row({"Tick handler, alarm tick (us, QBENCHMARK)", costCell("alarmTick"), "", "", "", ""});
+
+    QStringList notes;
+    for (const auto &[note, count] : rings.notes)
+        notes << note;
+    if (!notes.isEmpty())
+        std::printf("\nCountdown: %s.\n", qPrintable(notes.join(QStringLiteral("; "))));
+    for (const Hold &h : holds) {
+        QStringList said;
+        for (const auto &[note, count] : h.rings.notes)
+            said << QStringLiteral("%1 (%2 of %3)").arg(note).arg(count).arg(h.rings.runs);
+        if (!said.isEmpty())
+            std::printf("\nWith %s: %s.\n", qPrintable(h.row), qPrintable(said.join("; ")));
+    }
     return 0;
 }

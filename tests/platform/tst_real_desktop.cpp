@@ -6,6 +6,7 @@
 // for every window Brivel shows; and one help viewer beside the timer
 // without its focus. The sounds here take real time.
 #include "HelpViewer.h"
+#include "SinkRecorder.h"
 #include "TestRig.h"
 #include "sound/PickerLists.h"
 
@@ -16,55 +17,6 @@
 using namespace brivel;
 
 namespace {
-
-// Records the default sink's monitor with parec and tells when it was loud,
-// in milliseconds on the clock of now().
-class SinkRecorder {
-public:
-    static constexpr int Rate = 44100;
-    ~SinkRecorder() { m_parec.kill(), m_parec.waitForFinished(); }
-    // True once samples flow: an idle null sink renders ahead; its first
-    // samples to a new recorder mark the switch to short blocks.
-    bool start()
-    {
-        m_clock.start();
-        QObject::connect(&m_parec, &QProcess::readyReadStandardOutput, [this] {
-            m_data += m_parec.readAllStandardOutput();
-            // A sample arrives after it sounded, never before.
-            m_t0 = std::min(m_t0, now() - double(m_data.size() / 2) * 1000.0 / Rate);
-        });
-        m_parec.start("parec", {"--device=@DEFAULT_MONITOR@", "--raw", "--format=s16le",
-                                "--rate=44100", "--channels=1", "--latency-msec=10"});
-        return m_parec.waitForStarted(5000)
-               && QTest::qWaitFor([this] { return m_data.size() > Rate / 5; }, 10000);
-    }
-    double now() const { return double(m_clock.nsecsElapsed()) / 1e6; }
-    bool waitUntil(double t)
-    {
-        return QTest::qWaitFor([&] { return at(m_data.size() / 2) >= t; }, 15000);
-    }
-    // First or last instant in [from, to) louder than a faint hiss; NaN if none.
-    double loud(double from, double to, bool first = true) const
-    {
-        const auto *samples = reinterpret_cast<const qint16 *>(m_data.constData());
-        const auto index = [this](double t) {
-            return std::clamp<qsizetype>(qsizetype(std::ceil((t - m_t0) * Rate / 1000.0)), 0,
-                                         m_data.size() / 2);
-        };
-        const qsizetype lo = index(from), hi = index(to);
-        for (qsizetype k = 0; k < hi - lo; ++k)
-            if (const qsizetype i = first ? lo + k : hi - 1 - k; std::abs(samples[i]) > 2000)
-                return at(i);
-        return NAN;
-    }
-
-private:
-    double at(qsizetype sample) const { return m_t0 + double(sample) * 1000.0 / Rate; }
-    QProcess m_parec;
-    QByteArray m_data;
-    QElapsedTimer m_clock;
-    double m_t0 = INFINITY;
-};
 
 QString activeWindow()
 {
@@ -109,7 +61,7 @@ bool sox(const QStringList &args)
 class TestRealDesktop : public QObject {
     Q_OBJECT
     test::RecordingPlatform platform;
-    SinkRecorder sink; // one for all: the null sink stays in short blocks
+    test::SinkRecorder sink; // one for all: the null sink stays in short blocks
     QTemporaryDir dir;
 
 private slots:
@@ -234,7 +186,7 @@ private slots:
                                     "-L", "module-null-sink"});
         QVERIFY2(QTest::qWaitFor([&] { return QFileInfo::exists(socket); }, 9000),
                  server.readAll().constData());
-        SinkRecorder there;
+        test::SinkRecorder there;
         QVERIFY(there.start());
         // A desktop without a sound theme: the bell is Brivel's own tone.
         qputenv("XDG_DATA_DIRS", "/nowhere");
