@@ -11,6 +11,7 @@
 
 namespace brivel {
 
+class DesktopNotifier;
 class SoundPlayer;
 
 // The platform on a Linux desktop: QSettings for the store, the sound module
@@ -39,6 +40,8 @@ public:
     bool setTopMost(QWindow *window, bool topMost) override;
     void hideFromTaskbar(QWindow *window) override;
     void setDemandsAttention(QWindow *window, bool demand) override;
+    void showNotification(const QString &body, std::function<void()> activate) override;
+    void withdrawNotification() override;
 
     qint64 startProgram(const QString &commandLine, int showWindow) override;
     bool fileExists(const QString &path) override;
@@ -51,8 +54,12 @@ public:
     MachineHive &machineHive() override;
 
 private:
+    DesktopNotifier &notifier();
+
     std::unique_ptr<SoundPlayer> m_sound;
     std::unique_ptr<MachineHive> m_hive;
+    // Made at the first countdown: the bus costs nothing at start.
+    std::unique_ptr<DesktopNotifier> m_notifier;
     // The window the box being shown belongs to.
     QPointer<QWidget> m_boxOwner;
 };

@@ -119,6 +119,8 @@ private:
     // One second off the counters, and the counters shown in the entry and title.
     void countOneSecond();
     void showRemaining();
+    // The desktop notification of the alarm, for a user looking elsewhere.
+    void notifyAlarm();
     void clearMemoHighlight();
     void moveFocus(QWidget *target);
     void selectEntry();
@@ -130,6 +132,9 @@ private:
     bool m_unloaded = false;
     // The desktop was asked for attention at the alarm.
     bool m_attention = false;
+    // ... and notified; the minutes of the countdown as typed.
+    bool m_notified = false;
+    QString m_typedMinutes;
     // From the first show until the framed window is centred (or the
     // window manager is given up on).
     bool m_framePending = true;

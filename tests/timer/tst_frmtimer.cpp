@@ -312,6 +312,7 @@ private slots:
             rig.tick(); // the alarm
             QVERIFY(rig.fake.plays.size() == 1 && rig.memoIs(true) && rig.w->cmdGo->isEnabled()
                     && rig.fake.attention.isEmpty()); // active or hidden: nothing to ask
+            QCOMPARE(rig.fake.notices, QStringList{"withdraw"}); // nor to notify, Start withdraws
             QCOMPARE(rig.w->focusWidget() == rig.w->txtNumMin, !hidden);
             rig.tick(2);
             QVERIFY(rig.idle() && rig.w->txtNumMin->text().isEmpty() && !rig.w->Timer2->isArmed());
@@ -361,6 +362,62 @@ private slots:
         QCOMPARE(order, "cmdPause txtMemo txtNumMin cmdExit cmdReset cmdPause ");
     }
 
+    // The alarm's notification says the memo, Mute or not; clicked, it brings
+    // the timer back from behind another window or minimised and is taken
+    // away. Exit takes it away too.
+    void notification()
+    {
+        for (const char *end : {"click", "click minimised", "Exit"}) {
+            TimerRig rig;
+            rig.w->mnuOptionsMute->trigger();
+            rig.w->txtMemo->setText("Tea");
+            rig.start("0");
+            QWidget other;
+            other.show();
+            other.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&other));
+            if (QByteArray(end).endsWith("minimised"))
+                rig.w->showMinimized();
+            rig.tick();
+            QCOMPARE(rig.fake.notices, QStringList({"withdraw", "show Tea"}));
+            if (QByteArray(end) == "Exit")
+                rig.w->cmdExit->click();
+            else
+                rig.fake.clickNotice();
+            QVERIFY2(rig.w->isUnloaded() || QTest::qWaitForWindowActive(rig.w), end);
+            QVERIFY2(!rig.w->isMinimized(), end);
+            QCOMPARE(rig.fake.notices.join(", "), "withdraw, show Tea, withdraw");
+        }
+    }
+
+    // Offscreen there is no session bus: the real notification is nothing,
+    // and says nothing unless asked for why.
+    void notificationWithoutBus()
+    {
+        static QStringList printed;
+        qInstallMessageHandler(
+            [](QtMsgType, const QMessageLogContext &, const QString &text) { printed << text; });
+        for (const bool asked : {false, true}) {
+            QLoggingCategory::setFilterRules(asked ? "brivel.sound.debug=true" : "");
+            test::RecordingPlatform platform;
+            TimerRig rig({}, &platform);
+            QWidget other;
+            other.show();
+            other.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&other));
+            printed.clear(); // what the offscreen desktop cannot do
+            rig.start("0");
+            rig.w->Timer2_Timer();     // the alarm
+            QVERIFY(rig.memoIs(true)); // the tick ran to its end
+            QThreadPool::globalInstance()->waitForDone();
+            QCoreApplication::processEvents();
+            QCOMPARE(printed.join('\n'),
+                     asked ? "no session bus: the alarm shows no notification" : "");
+        }
+        qInstallMessageHandler(nullptr);
+        initTestCase();
+    }
+
     // A sound service that fails is one beep, and nothing else.
     void failingSound()
     {
@@ -393,6 +450,8 @@ private slots:
             rig.w->activateWindow();
             QVERIFY(QTest::qWaitForWindowActive(rig.w));
             QCOMPARE(rig.fake.attention, (plays ? QList<bool>{true, false} : QList<bool>()));
+            QCOMPARE(rig.fake.notices.join(", "),
+                     plays ? "withdraw, show 300, withdraw" : "withdraw");
         }
     }
 };
