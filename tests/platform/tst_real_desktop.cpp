@@ -263,6 +263,50 @@ private slots:
                          qPrintable(control->objectName()));
     }
 
+    // Behind another window the alarm's notification shows the memo on the
+    // desktop's notification server (dunst, started here); clicked, it
+    // activates the timer and is gone. With the timer active none comes.
+    void notification()
+    {
+        if (qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"))
+            QSKIP("needs the session bus of scripts/desktop-session.sh");
+        const QString config = dir.filePath("dunstrc"); // never expires
+        QVERIFY(test::writeFile(config, "[urgency_normal]\ntimeout = 0\n"));
+        QProcess server;
+        server.start("dunst", {"-config", config});
+        const auto end = qScopeGuard([&server] {
+            server.kill();
+            server.waitForFinished();
+        });
+        const auto dunst = [](const QString &command) {
+            return test::output("dunstctl", command.split(' '));
+        };
+        QTRY_VERIFY(
+            test::output("dbus-send", {"--session", "--print-reply", "--dest=org.freedesktop.DBus",
+                                       "/", "org.freedesktop.DBus.NameHasOwner",
+                                       "string:org.freedesktop.Notifications"})
+                .endsWith("true"));
+        test::TimerRig rig({}, &platform);
+        rig.w->txtMemo->setText("Tea");
+        rig.start("0");
+        QTRY_VERIFY(rig.idle());
+        QWidget other;
+        other.show();
+        QTRY_COMPARE(activeWindow(), QString::number(other.winId()));
+        rig.start("0");
+        QTRY_COMPARE(dunst("count displayed"), "1");
+        dunst("action 0");
+        QTRY_COMPARE(activeWindow(), QString::number(rig.w->winId()));
+        QTRY_COMPARE(dunst("count displayed"), "0");
+        QCOMPARE(dunst("count history"), "1"); // none came while the timer was active
+        const QJsonObject shown =
+            QJsonDocument::fromJson(dunst("history").toUtf8())["data"][0][0].toObject();
+        QString seen;
+        for (const char *key : {"appname", "summary", "body", "category"})
+            seen += shown[key]["data"].toString() + '|';
+        QCOMPARE(seen, "Brivel|Brivel|Tea|x-brivel.alarm|");
+    }
+
     // F1 pressed three times leaves one viewer at the topic, beside the
     // timer, which keeps the focus; closed, the viewer ends. A later start
     // turns an open viewer to its topic; activated, its text has the keyboard.
