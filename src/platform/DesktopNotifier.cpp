@@ -68,6 +68,17 @@ void DesktopNotifier::connected(const QDBusConnection &bus)
     hook("ActionInvoked", SLOT(actionInvoked(uint, QString)));
     hook("ActivationToken", SLOT(activationToken(uint, QString)));
     hook("NotificationClosed", SLOT(closed(uint)));
+    // A service that reads markup in the body would take a memo's "<" or
+    // "&" for markup. Asked without starting a service that is not running.
+    QDBusMessage capabilities = call(QStringLiteral("GetCapabilities"));
+    capabilities.setAutoStartService(false);
+    auto *watcher = new QDBusPendingCallWatcher(m_bus->asyncCall(capabilities), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, watcher] {
+        watcher->deleteLater();
+        const QDBusPendingReply<QStringList> reply = *watcher;
+        if (!reply.isError())
+            m_markup = reply.value().contains(QLatin1String("body-markup"));
+    });
     if (std::exchange(m_unsent, false) && m_wanted)
         send();
 }
@@ -94,7 +105,7 @@ void DesktopNotifier::send()
                             // Brivel rings on its own.
                             {QStringLiteral("suppress-sound"), true}};
     notify << QStringLiteral("Brivel") << m_id << QStringLiteral("org.brivel.Brivel")
-           << QStringLiteral("Brivel") << m_body
+           << QStringLiteral("Brivel") << (m_markup ? m_body.toHtmlEscaped() : m_body)
            << QStringList{QStringLiteral("default"), QStringLiteral("Show Brivel")} << hints << -1;
     const quint64 request = ++m_request;
     auto *watcher = new QDBusPendingCallWatcher(m_bus->asyncCall(notify), this);

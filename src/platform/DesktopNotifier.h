@@ -42,6 +42,7 @@ private:
     bool m_unsent = false; // shown before the bus was there
     quint64 m_request = 0; // the latest Notify sent
     uint m_id = 0;         // Brivel's notification on screen, 0 when none
+    bool m_markup = true;  // the service reads markup in the body, as most do
     QString m_body;
     QByteArray m_token; // the activation token the service handed over
     std::function<void()> m_activate;
