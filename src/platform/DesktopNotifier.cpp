@@ -27,6 +27,17 @@ QDBusMessage call(const QString &method)
     return QDBusMessage::createMethodCall(Service, Path, Interface, method);
 }
 
+// Calls without waiting; then runs on the reply, while the context lives.
+template <typename T, typename Then>
+void ask(QDBusConnection &bus, const QDBusMessage &message, QObject *context, Then then)
+{
+    auto *watcher = new QDBusPendingCallWatcher(bus.asyncCall(message), context);
+    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, context, [watcher, then] {
+        watcher->deleteLater();
+        then(QDBusPendingReply<T>(*watcher));
+    });
+}
+
 } // namespace
 
 DesktopNotifier::DesktopNotifier() = default;
@@ -68,17 +79,6 @@ void DesktopNotifier::connected(const QDBusConnection &bus)
     hook("ActionInvoked", SLOT(actionInvoked(uint, QString)));
     hook("ActivationToken", SLOT(activationToken(uint, QString)));
     hook("NotificationClosed", SLOT(closed(uint)));
-    // A service that reads markup in the body would take a memo's "<" or
-    // "&" for markup. Asked without starting a service that is not running.
-    QDBusMessage capabilities = call(QStringLiteral("GetCapabilities"));
-    capabilities.setAutoStartService(false);
-    auto *watcher = new QDBusPendingCallWatcher(m_bus->asyncCall(capabilities), this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, watcher] {
-        watcher->deleteLater();
-        const QDBusPendingReply<QStringList> reply = *watcher;
-        if (!reply.isError())
-            m_markup = reply.value().contains(QLatin1String("body-markup"));
-    });
     if (std::exchange(m_unsent, false) && m_wanted)
         send();
 }
@@ -98,6 +98,21 @@ void DesktopNotifier::show(const QString &body, std::function<void()> activate)
 
 void DesktopNotifier::send()
 {
+    const quint64 request = ++m_request;
+    // Asked at each alarm, since the service may have changed: one that
+    // reads markup in the body would take a memo's "<" or "&" for markup.
+    ask<QStringList>(
+        *m_bus, call(QStringLiteral("GetCapabilities")), this,
+        [this, request](const QDBusPendingReply<QStringList> &capabilities) {
+            if (capabilities.isError())
+                qCDebug(lcSound) << "no notification shown:" << capabilities.error().message();
+            else if (request == m_request && m_wanted)
+                notify(request, capabilities.value().contains(QLatin1String("body-markup")));
+        });
+}
+
+void DesktopNotifier::notify(quint64 request, bool markup)
+{
     QDBusMessage notify = call(QStringLiteral("Notify"));
     const QVariantMap hints{{QStringLiteral("category"), QStringLiteral("x-brivel.alarm")},
                             {QStringLiteral("urgency"), QVariant::fromValue(uchar(1))},
@@ -105,13 +120,9 @@ void DesktopNotifier::send()
                             // Brivel rings on its own.
                             {QStringLiteral("suppress-sound"), true}};
     notify << QStringLiteral("Brivel") << m_id << QStringLiteral("org.brivel.Brivel")
-           << QStringLiteral("Brivel") << (m_markup ? m_body.toHtmlEscaped() : m_body)
+           << QStringLiteral("Brivel") << (markup ? m_body.toHtmlEscaped() : m_body)
            << QStringList{QStringLiteral("default"), QStringLiteral("Show Brivel")} << hints << -1;
-    const quint64 request = ++m_request;
-    auto *watcher = new QDBusPendingCallWatcher(m_bus->asyncCall(notify), this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, request, watcher] {
-        watcher->deleteLater();
-        const QDBusPendingReply<uint> reply = *watcher;
+    ask<uint>(*m_bus, notify, this, [this, request](const QDBusPendingReply<uint> &reply) {
         if (reply.isError())
             qCDebug(lcSound) << "no notification shown:" << reply.error().message();
         else
@@ -127,7 +138,15 @@ void DesktopNotifier::answered(quint64 request, uint id)
     }
     // Withdrawn, or replaced by a newer one, before the service answered.
     if (id != m_id)
-        m_bus->send(call(QStringLiteral("CloseNotification")) << id);
+        close(id);
+}
+
+void DesktopNotifier::close(uint id)
+{
+    // Closing starts no service that is not running.
+    QDBusMessage message = call(QStringLiteral("CloseNotification")) << id;
+    message.setAutoStartService(false);
+    m_bus->send(message);
 }
 
 void DesktopNotifier::withdraw()
@@ -136,7 +155,7 @@ void DesktopNotifier::withdraw()
     m_unsent = false;
     m_activate = nullptr;
     if (m_id != 0 && m_bus)
-        m_bus->send(call(QStringLiteral("CloseNotification")) << std::exchange(m_id, 0u));
+        close(std::exchange(m_id, 0u));
 }
 
 void DesktopNotifier::activationToken(uint id, const QString &token)

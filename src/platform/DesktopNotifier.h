@@ -34,6 +34,8 @@ private slots:
 private:
     void connected(const QDBusConnection &bus);
     void send();
+    void notify(quint64 request, bool markup);
+    void close(uint id);
     void answered(quint64 request, uint id);
 
     std::optional<QDBusConnection> m_bus; // once connected
@@ -42,7 +44,6 @@ private:
     bool m_unsent = false; // shown before the bus was there
     quint64 m_request = 0; // the latest Notify sent
     uint m_id = 0;         // Brivel's notification on screen, 0 when none
-    bool m_markup = true;  // the service reads markup in the body, as most do
     QString m_body;
     QByteArray m_token; // the activation token the service handed over
     std::function<void()> m_activate;
