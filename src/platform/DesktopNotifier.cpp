@@ -78,7 +78,6 @@ void DesktopNotifier::connected(const QDBusConnection &bus)
     };
     hook("ActionInvoked", SLOT(actionInvoked(uint, QString)));
     hook("ActivationToken", SLOT(activationToken(uint, QString)));
-    hook("NotificationClosed", SLOT(closed(uint)));
     if (std::exchange(m_unsent, false) && m_wanted)
         send();
 }
@@ -89,7 +88,6 @@ void DesktopNotifier::show(const QString &body, std::function<void()> activate)
     m_activate = std::move(activate);
     m_wanted = true;
     m_token.clear();
-    connectToBus();
     if (m_bus)
         send();
     else
@@ -174,14 +172,6 @@ void DesktopNotifier::actionInvoked(uint id, const QString &action)
         qputenv("XDG_ACTIVATION_TOKEN", m_token);
     const std::function<void()> activate = m_activate;
     activate();
-}
-
-void DesktopNotifier::closed(uint id)
-{
-    if (id != 0 && id == m_id) {
-        m_id = 0;
-        m_wanted = false;
-    }
 }
 
 } // namespace brivel

@@ -19,8 +19,8 @@ public:
     DesktopNotifier();
     ~DesktopNotifier() override;
 
-    // Connects to the bus in the background, once; showing before the
-    // connection is made sends the notification when it is.
+    // Connects to the bus in the background, once, ahead of showing; showing
+    // before the connection is made sends the notification when it is.
     void connectToBus();
     // activate runs when the user clicks the notification.
     void show(const QString &body, std::function<void()> activate);
@@ -29,7 +29,6 @@ public:
 private slots:
     void actionInvoked(uint id, const QString &action);
     void activationToken(uint id, const QString &token);
-    void closed(uint id);
 
 private:
     void connected(const QDBusConnection &bus);
