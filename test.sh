@@ -8,6 +8,13 @@ scripts/setup.sh test
 # Tests say what they check once: at most a third of the program's size.
 status=0
 scripts/test-share.sh || status=1
+# Every C++ file as the project's .clang-format lays it out; clang-format
+# names each file that is not.
+git ls-files -z -- 'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*.h' 'fuzz/*.cpp' 'fuzz/*.h' \
+  'bench/*.cpp' 'bench/*.h' | xargs -0 clang-format --dry-run -Werror || {
+  echo "C++ files above are not clang-format clean: clang-format -i FILE" >&2
+  status=1
+}
 
 # A private X server, window manager and sound server for the tests that
 # drive the real desktop; stopped again on the way out.

@@ -1,8 +1,10 @@
 # SPDX-License-Identifier: MIT
 # Sourced by test.sh: starts a private desktop for the tests that use the
-# real one (tst_real_*): Xvfb with openbox, and a PulseAudio daemon of its
-# own with a null sink whose monitor the tests record. Everything lives in
-# one temporary folder and is stopped by desktop_session_stop. Beside it, a
+# real one (tst_real_*): Xvfb with openbox, a session bus, a runtime folder,
+# and a PulseAudio daemon of its own with a null sink whose monitor the tests
+# record. Nothing of the desktop it is started from (bus, sound server,
+# runtime folder, display) reaches the tests. Everything lives in one
+# temporary folder and is stopped by desktop_session_stop. Beside it, a
 # headless Wayland compositor (weston) with Xwayland, as a Wayland desktop
 # has it: its socket and X display are handed on in BRIVEL_WAYLAND_RUNTIME_DIR,
 # BRIVEL_WAYLAND_DISPLAY and BRIVEL_XWAYLAND_DISPLAY, so that no other test
@@ -23,6 +25,21 @@ _desktop_wait() {
 
 desktop_session_start() {
   DESKTOP_TMP=$(mktemp -d /tmp/brivel-desktop.XXXXXX)
+  export XDG_RUNTIME_DIR="$DESKTOP_TMP/runtime"
+  mkdir -m 700 "$XDG_RUNTIME_DIR"
+
+  # A session bus of our own for the tests (a notification server, say);
+  # the user's bus, if any, is never reached.
+  dbus-daemon --session --nofork --nopidfile --address="unix:path=$DESKTOP_TMP/bus" \
+    >"$DESKTOP_TMP/dbus.log" 2>&1 &
+  DESKTOP_DBUS_PID=$!
+  export DBUS_SESSION_BUS_ADDRESS="unix:path=$DESKTOP_TMP/bus"
+  if ! _desktop_wait dbus-send --session --print-reply --dest=org.freedesktop.DBus \
+    /org/freedesktop/DBus org.freedesktop.DBus.GetId; then
+    echo "desktop session: dbus-daemon did not start" >&2
+    cat "$DESKTOP_TMP/dbus.log" >&2
+    return 1
+  fi
 
   # A display of our own, well above the ones a desktop uses; one that
   # another session took in the meantime makes Xvfb quit, and the next
@@ -70,15 +87,16 @@ desktop_session_start() {
 
   # The sound server: no configuration file (-n), only a socket of its own
   # and a null sink, so nothing reaches a real sound card or another user's
-  # daemon. It runs as whoever runs the tests, root included.
-  mkdir -p "$DESKTOP_TMP/pulse"
-  export PULSE_RUNTIME_PATH="$DESKTOP_TMP/pulse"
-  export PULSE_STATE_PATH="$DESKTOP_TMP/pulse"
-  export PULSE_COOKIE="$DESKTOP_TMP/pulse/cookie"
-  export PULSE_SERVER="unix:$DESKTOP_TMP/pulse/native"
-  pulseaudio -n --daemonize=no --use-pid-file=no --exit-idle-time=-1 \
+  # daemon. It runs as whoever runs the tests, root included. It gets no bus
+  # at all: one set where nothing listens, so that libdbus never starts one
+  # and no daemon on a bus holds the name it would take.
+  local pulse="$XDG_RUNTIME_DIR/pulse"
+  mkdir -m 700 "$pulse"
+  export PULSE_RUNTIME_PATH="$pulse" PULSE_STATE_PATH="$pulse" PULSE_COOKIE="$pulse/cookie"
+  export PULSE_SERVER="unix:$pulse/native"
+  DBUS_SESSION_BUS_ADDRESS="unix:path=$DESKTOP_TMP/no-bus" pulseaudio -n --daemonize=no --use-pid-file=no --exit-idle-time=-1 \
     --high-priority=no --realtime=no --log-target=file:"$DESKTOP_TMP/pulse.log" \
-    -L "module-native-protocol-unix socket=$DESKTOP_TMP/pulse/native auth-anonymous=1 auth-cookie-enabled=0" \
+    -L "module-native-protocol-unix socket=$pulse/native auth-anonymous=1 auth-cookie-enabled=0" \
     -L "module-null-sink sink_name=brivel_null sink_properties=device.description=Brivel-Null" \
     >"$DESKTOP_TMP/pulse.out" 2>&1 &
   DESKTOP_PULSE_PID=$!
@@ -113,7 +131,8 @@ desktop_session_start() {
 
 desktop_session_stop() {
   local pid
-  for pid in "${DESKTOP_WESTON_PID:-}" "${DESKTOP_PULSE_PID:-}" "${DESKTOP_WM_PID:-}" "${DESKTOP_XVFB_PID:-}"; do
+  for pid in "${DESKTOP_WESTON_PID:-}" "${DESKTOP_PULSE_PID:-}" "${DESKTOP_DBUS_PID:-}" \
+    "${DESKTOP_WM_PID:-}" "${DESKTOP_XVFB_PID:-}"; do
     [ -n "$pid" ] || continue
     kill "$pid" 2>/dev/null || continue
     # Give it a moment to go, then make sure.
@@ -121,7 +140,7 @@ desktop_session_stop() {
     kill -9 "$pid" 2>/dev/null || true
   done
   [ -n "${DESKTOP_TMP:-}" ] && rm -rf "$DESKTOP_TMP"
-  unset DESKTOP_WESTON_PID DESKTOP_PULSE_PID DESKTOP_WM_PID DESKTOP_XVFB_PID DESKTOP_TMP \
+  unset DESKTOP_WESTON_PID DESKTOP_PULSE_PID DESKTOP_DBUS_PID DESKTOP_WM_PID DESKTOP_XVFB_PID DESKTOP_TMP \
     BRIVEL_DESKTOP_SESSION BRIVEL_WAYLAND_RUNTIME_DIR BRIVEL_WAYLAND_DISPLAY BRIVEL_XWAYLAND_DISPLAY
   return 0
 }

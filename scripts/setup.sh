@@ -28,11 +28,14 @@ declare -A why=(
   [x11-utils]="tests: read window states (xprop, xwininfo)"
   [xdotool]="tests: press keys and find windows"
   [pulseaudio]="tests: a private sound server"
+  [dbus-daemon]="tests: a private session bus"
+  [dbus-bin]="tests: tell when that bus answers (dbus-send)"
   [sox]="tests: make and check sound files"
   [imagemagick]="tests: screenshots of the windows"
   [desktop-file-utils]="tests: check the desktop entry"
   [appstream]="tests: check the software centre entry"
   [clang]="tests: fuzzing"
+  [clang-format]="tests: every C++ file laid out as .clang-format says; the test share counted so"
   [libclang-rt-14-dev]="tests: fuzzing and sanitizers"
   [weston]="tests: a Wayland session"
   [xwayland]="tests: the X server of that Wayland session"
@@ -59,8 +62,8 @@ if [ "$mode" = run ]; then
 elif [ "$mode" = package ]; then
   packages+=("${deb_packages[@]}")
 else
-  packages+=(xvfb openbox x11-utils xdotool pulseaudio pulseaudio-utils sox imagemagick
-             desktop-file-utils appstream clang libclang-rt-14-dev
+  packages+=(xvfb openbox x11-utils xdotool dbus-daemon dbus-bin pulseaudio pulseaudio-utils sox imagemagick
+             desktop-file-utils appstream clang clang-format libclang-rt-14-dev
              weston xwayland qt6-wayland lintian "${deb_packages[@]}")
   packages+=(dunst)
 fi

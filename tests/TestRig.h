@@ -4,8 +4,10 @@
 // the tools that read the real desktop and the sound server's sink.
 #pragma once
 
+#include "about/frmAbout.h"
 #include "platform/LinuxPlatform.h"
 #include "platform/MachineHive.h"
+#include "sound/frmSoundPkr.h"
 #include "timer/Forms.h"
 #include "timer/Timer2.h"
 #include "timer/frmTimer.h"
@@ -26,22 +28,28 @@ inline const QString App = QStringLiteral("Brivel"), Section = QStringLiteral("S
 // a test sets. Nothing here blocks or touches the desktop.
 class FakePlatform : public Platform {
 public:
-    QString GetSetting(const QString &a, const QString &s, const QString &k, const QString &d) override
+    QString GetSetting(const QString &a, const QString &s, const QString &k,
+                       const QString &d) override
     {
         return settings.value(a + '|' + s + '|' + k, d);
     }
-    void SaveSetting(const QString &a, const QString &s, const QString &k, const QString &v) override
+    void SaveSetting(const QString &a, const QString &s, const QString &k,
+                     const QString &v) override
     {
-        ++saves, settings.insert(a + '|' + s + '|' + k, v);
+        ++saves;
+        settings.insert(a + '|' + s + '|' + k, v);
     }
     int waveOutDeviceCount() override { return waveDevices; }
     void preloadWave(const QString &path) override { preloaded.append(path); }
     void playWave(const QString &path, bool wait) override
     {
-        playThrows ? throw std::runtime_error("no sound service") : plays.append({path, wait});
+        if (playThrows)
+            throw std::runtime_error("no sound service");
+        plays.append({path, wait});
     }
     void beep() override { ++beeps; }
-    bool setTopMost(QWindow *, bool) override { return true; } // the window manager's side: tst_real_desktop
+    // The window manager's side: tst_real_desktop.
+    bool setTopMost(QWindow *, bool) override { return true; }
     void hideFromTaskbar(QWindow *window) override { offTaskbar.append(window); }
     void setDemandsAttention(QWindow *, bool on) override { attention.append(on); }
     void showNotification(const QString &body, std::function<void()> activate) override
@@ -50,7 +58,11 @@ public:
         clickNotice = std::move(activate);
     }
     void withdrawNotification() override { notices.append("withdraw"); }
-    qint64 startProgram(const QString &line, int show) override { return starts.append(line + '|' + QString::number(show)), startResult; }
+    qint64 startProgram(const QString &line, int show) override
+    {
+        starts.append(line + '|' + QString::number(show));
+        return startResult;
+    }
     bool fileExists(const QString &path) override { return existingFiles.contains(path); }
     QString programFolder() override { return folder; }
     QString helpFilePath() override { return helpFile; }
@@ -63,7 +75,10 @@ public:
         return *m_hive;
     }
     void advance(qint64 ms) { now += ms; }
-    QString stored(const QString &key) const { return settings.value(App + '|' + Section + '|' + key); }
+    QString stored(const QString &key) const
+    {
+        return settings.value(App + '|' + Section + '|' + key);
+    }
 
     // Answers.
     int waveDevices = 1;
@@ -76,7 +91,10 @@ public:
     // Records.
     QHash<QString, QString> settings; // "Brivel|Settings\WaveFile|Current" -> value
     int saves = 0, beeps = 0;
-    struct Play { QString path; bool wait; };
+    struct Play {
+        QString path;
+        bool wait;
+    };
     QList<Play> plays;
     QStringList preloaded, messages;
     QList<bool> attention; // asked for, or ended
@@ -100,7 +118,11 @@ public:
         if (realBoxes)
             LinuxPlatform::messageBox(text);
     }
-    void beep() override { ++beeps, LinuxPlatform::beep(); }
+    void beep() override
+    {
+        ++beeps;
+        LinuxPlatform::beep();
+    }
     QString folder = QStringLiteral(BRIVEL_PROGRAM_DIR);
     QStringList messages;
     int beeps = 0;
@@ -113,12 +135,24 @@ inline void unloadWindows()
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
+// The windows loaded, in one string that a check shows whole.
+inline QString windows()
+{
+    QStringList loaded;
+    for (const QWidget *w : std::initializer_list<const QWidget *>{
+             Forms::TimerIfLoaded(), Forms::SoundPkrIfLoaded(), Forms::AboutIfLoaded()})
+        if (w)
+            loaded << w->objectName() + (w->isVisible() ? "" : " hidden");
+    return loaded.join(", ");
+}
+
 // The main window over a platform, loaded and shown.
 struct TimerRig {
     FakePlatform fake;
     frmTimer *w = nullptr;
 
-    explicit TimerRig(const std::function<void(FakePlatform &)> &setup = {}, Platform *platform = nullptr)
+    explicit TimerRig(const std::function<void(FakePlatform &)> &setup = {},
+                      Platform *platform = nullptr)
     {
         if (setup)
             setup(fake);
@@ -129,25 +163,42 @@ struct TimerRig {
         (void)QTest::qWaitForWindowActive(w);
     }
     ~TimerRig() { unloadWindows(); }
-    void start(const QString &minutes) { w->txtNumMin->setText(minutes), w->cmdGo->click(); }
+    void start(const QString &minutes)
+    {
+        w->txtNumMin->setText(minutes);
+        w->cmdGo->click();
+    }
     // The fake clock moves on by one interval per tick and the tick comes.
     void tick(int count = 1)
     {
-        for (int i = 0; i < count; ++i)
-            fake.advance(TickIntervalMs), w->Timer2->catchUp();
+        for (int i = 0; i < count; ++i) {
+            fake.advance(TickIntervalMs);
+            w->Timer2->catchUp();
+        }
     }
-    static QString focused() { return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : "-"; }
+    static QString focused()
+    {
+        return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : "-";
+    }
     // After an alarm the memo is bold red; a click makes it plain black.
-    bool memoIs(bool red) const
+    static constexpr auto Red = "bold #ff0000", Black = "plain #000000";
+    QString memo() const
     {
-        return w->txtMemo->font().bold() == red
-               && w->txtMemo->palette().color(QPalette::Text) == QColor(red ? 255 : 0, 0, 0);
+        const QString look = w->txtMemo->palette().color(QPalette::Text).name();
+        return (w->txtMemo->font().bold() ? "bold " : "plain ") + look;
     }
-    bool idle() const
+    // The buttons that are on, whether the timer runs, the title and the
+    // prompt: one string, so that a check shows which of them differs.
+    static constexpr auto Idle = "Start|timer off|Brivel|Please type desired number of minutes:";
+    QString state() const
     {
-        return !w->Timer2->Enabled() && w->cmdGo->isEnabled() && !w->cmdPause->isEnabled()
-               && !w->cmdReset->isEnabled() && w->windowTitle() == QLatin1String("Brivel")
-               && w->lblLabel1->text() == QLatin1String("Please type desired number of minutes:");
+        QStringList on;
+        for (const QPushButton *b : {w->cmdGo, w->cmdPause, w->cmdReset})
+            if (b->isEnabled())
+                on << b->text();
+        on << (w->Timer2->Enabled() ? "timer on" : "timer off") << w->windowTitle()
+           << w->lblLabel1->text();
+        return on.join('|');
     }
 };
 

@@ -68,11 +68,12 @@ if(CMAKE_SCRIPT_MODE_FILE)
     expect("NOT window STREQUAL \"\"" "bin/brivel showed no window \"Brivel\"")
     execute_process(COMMAND xdotool windowactivate --sync ${window} TIMEOUT 10)
     execute_process(COMMAND xdotool key --clearmodifiers F1 TIMEOUT 10)
-    execute_process(COMMAND xdotool search --sync --onlyvisible --name "^Brivel Help$" TIMEOUT 20 OUTPUT_QUIET)
-    execute_process(COMMAND pgrep -f -x "${progdir}/Winhlp32.exe -topic 1 ${help}" OUTPUT_VARIABLE viewer)
-    expect("viewer" "F1 did not start the installed viewer at topic 1")
-    execute_process(COMMAND pkill -f "^${progdir}/Winhlp32.exe")
-    execute_process(COMMAND kill ${pid} ERROR_QUIET)
+    # The viewer is the program that owns the window, ended by its own pid.
+    execute_process(COMMAND sh -c "timeout 20 xdotool search --sync --onlyvisible --name '^Brivel Help$' | head -n 1 | xargs -r xdotool getwindowpid"
+      OUTPUT_VARIABLE viewer OUTPUT_STRIP_TRAILING_WHITESPACE)
+    execute_process(COMMAND ps -ww -o args= -p "${viewer}" OUTPUT_VARIABLE _args OUTPUT_STRIP_TRAILING_WHITESPACE)
+    expect("_args STREQUAL \"${progdir}/Winhlp32.exe -topic 1 ${help}\"" "F1 did not start the installed viewer at topic 1: ${_args}")
+    execute_process(COMMAND kill ${viewer} ${pid} ERROR_QUIET)
   endif()
 
   if(failures)

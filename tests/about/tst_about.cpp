@@ -5,8 +5,6 @@
 #include "HelpFile.h"
 #include "HelpViewer.h"
 #include "TestRig.h"
-#include "about/frmAbout.h"
-#include "sound/frmSoundPkr.h"
 
 using namespace brivel;
 
@@ -18,13 +16,18 @@ class TestAbout : public QObject {
     std::unique_ptr<test::TimerRig> rig;
     test::FakePlatform *fake = nullptr;
 
-    frmAbout &openAbout() { return rig->w->mnuHelpAboutBrivel->trigger(), *Forms::AboutIfLoaded(); }
+    frmAbout &openAbout()
+    {
+        rig->w->mnuHelpAboutBrivel->trigger();
+        return *Forms::AboutIfLoaded();
+    }
 
 private slots:
     void init()
     {
         rig.reset();
-        rig = std::make_unique<test::TimerRig>([](test::FakePlatform &f) { f.helpFile = "/home/a b/my  help/Brivel Help.hlp"; });
+        rig = std::make_unique<test::TimerRig>(
+            [](test::FakePlatform &f) { f.helpFile = "/home/a b/my  help/Brivel Help.hlp"; });
         fake = &rig->fake;
     }
     void cleanup() { rig.reset(); }
@@ -33,21 +36,30 @@ private slots:
     // second; anything amiss is one message and the dialog stays.
     void systemInfo()
     {
-        for (const auto &[hive, existing, result, started] : QList<std::tuple<QString, QString, int, QString>>{
+        for (const auto &[hive, existing, result, started] :
+             QList<std::tuple<QString, QString, int, QString>>{
                  {BRIVEL_PROGRAM_DIR "/machine.reg", "", 4242, "/usr/bin/hardinfo"}, // shipped
                  {"loc1_missing_tool.reg", Tool, 0, "/opt/gone/hardinfo"},
-                 {"loc1_expand_sz.reg", Tool, 4242, ""}, {"loc2_folder.reg", Tool, 4242, Tool},
-                 {"loc2_folder.reg", "", 4242, ""}, {"size0.reg", Tool, 4242, ""}, {"malformed.reg", Tool, 4242, ""},
-                 {"loc2_trailing_sep.reg", "/opt/sysinfo//MSINFO32.EXE", 4242, "/opt/sysinfo//MSINFO32.EXE"}}) {
+                 {"loc1_expand_sz.reg", Tool, 4242, ""},
+                 {"loc2_folder.reg", Tool, 4242, Tool},
+                 {"loc2_folder.reg", "", 4242, ""},
+                 {"size0.reg", Tool, 4242, ""},
+                 {"malformed.reg", Tool, 4242, ""},
+                 {"loc2_trailing_sep.reg", "/opt/sysinfo//MSINFO32.EXE", 4242,
+                  "/opt/sysinfo//MSINFO32.EXE"}}) {
             init();
             fake->hivePath = QDir(BRIVEL_TEST_DATA).filePath(hive);
             fake->existingFiles = QStringList{existing};
             fake->startResult = result;
             frmAbout &about = openAbout();
             QTest::mouseClick(about.cmdSysInfo, Qt::LeftButton);
-            QCOMPARE(fake->starts, started.isEmpty() ? QStringList() : QStringList{started + "|1"}); // shown normally
-            QCOMPARE(fake->messages, started.isEmpty() || !result ? QStringList{Unavailable} : QStringList());
-            QVERIFY(fake->machineHive().openKeyCount() == 0 && about.isVisible());
+            QCOMPARE(fake->starts, started.isEmpty()
+                                       ? QStringList()
+                                       : QStringList{started + "|1"}); // shown normally
+            QCOMPARE(fake->messages,
+                     started.isEmpty() || !result ? QStringList{Unavailable} : QStringList());
+            QCOMPARE(fake->machineHive().openKeyCount(), 0);
+            QCOMPARE(test::windows(), "frmTimer, frmAbout");
         }
     }
 
@@ -60,26 +72,38 @@ private slots:
             frmAbout &about = openAbout();
             QCOMPARE(&openAbout(), &about);
             QVERIFY(QTest::qWaitForWindowActive(&about));
-            QCOMPARE(about.windowTitle() + " " + about.lblVersion->text(), "About Brivel Version 1.1.0");
-            QVERIFY(!about.isModal() && !about.parentWidget() && fake->offTaskbar.contains(about.windowHandle()));
-            QVERIFY(about.size() == QSize(382, 237) && about.minimumSize() == about.maximumSize());
-            QVERIFY(!(about.windowFlags() & (Qt::WindowMinMaxButtonsHint | Qt::WindowStaysOnTopHint)));
-            QVERIFY((about.geometry().center() - about.screen()->availableGeometry().center()).manhattanLength() <= 2);
+            QCOMPARE(about.windowTitle() + " " + about.lblVersion->text(),
+                     "About Brivel Version 1.1.0");
+            QVERIFY(!about.isModal());
+            QVERIFY(!about.parentWidget());
+            QVERIFY(fake->offTaskbar.contains(about.windowHandle()));
+            QCOMPARE(about.size(), QSize(382, 237));
+            QCOMPARE(about.minimumSize(), about.maximumSize());
+            QVERIFY(
+                !(about.windowFlags() & (Qt::WindowMinMaxButtonsHint | Qt::WindowStaysOnTopHint)));
+            QVERIFY((about.geometry().center() - about.screen()->availableGeometry().center())
+                        .manhattanLength()
+                    <= 2);
             for (const QLabel *l : about.findChildren<QLabel *>())
-                QVERIFY2(l->rect().contains(l->fontMetrics().boundingRect(l->rect(), Qt::TextWordWrap, l->text())),
+                QVERIFY2(l->rect().contains(
+                             l->fontMetrics().boundingRect(l->rect(), Qt::TextWordWrap, l->text())),
                          qPrintable(l->text()));
-            QVERIFY(QApplication::focusWidget() == about.cmdOK && about.cmdOK->isDefault());
+            QCOMPARE(QApplication::focusWidget(), about.cmdOK);
+            QVERIFY(about.cmdOK->isDefault());
             const QPointer<frmAbout> alive(&about);
             QTest::keyClick(QApplication::focusWidget(), key);
-            QVERIFY(!Forms::AboutIfLoaded() && !alive->isVisible());
+            QCOMPARE(test::windows(), "frmTimer");
+            QVERIFY(!alive->isVisible());
             QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
             QVERIFY(!alive);
         }
         frmAbout &about = openAbout();
         QTest::keyClick(about.cmdSysInfo, Qt::Key_Return); // Enter on System Info looks it up
-        QVERIFY(fake->messages == QStringList{Unavailable} && about.isVisible());
+        QCOMPARE(fake->messages, QStringList{Unavailable});
+        QCOMPARE(test::windows(), "frmTimer, frmAbout");
         rig->w->cmdExit->click();
-        QVERIFY(!Forms::TimerIfLoaded() && Forms::AboutIfLoaded() == &about && about.isVisible());
+        QCOMPARE(test::windows(), "frmAbout");
+        QCOMPARE(Forms::AboutIfLoaded(), &about);
     }
 
     // Alt+H, B starts the viewer with the path as it is; F1 opens the topic
@@ -87,10 +111,13 @@ private slots:
     // topic. A viewer that cannot start is one message; the countdown goes on.
     void helpAndF1()
     {
-        for (const auto &[where, highlighted, key, args] : {std::tuple{"mnuHelp", "", Qt::Key_B, ""},
-                 {"txtNumMin", "", Qt::Key_F1, "-topic 1 "}, {"mnuOptions", "", Qt::Key_F1, "-topic 2 "},
-                 {"mnuOptions", "mnuOptionsSoundPicker", Qt::Key_F1, "-topic 3 "},
-                 {"frmSoundPkr", "", Qt::Key_F1, "-topic 3 "}, {"frmAbout", "", Qt::Key_F1, nullptr}}) {
+        for (const auto &[where, highlighted, key, args] :
+             {std::tuple{"mnuHelp", "", Qt::Key_B, ""},
+              {"txtNumMin", "", Qt::Key_F1, "-topic 1 "},
+              {"mnuOptions", "", Qt::Key_F1, "-topic 2 "},
+              {"mnuOptions", "mnuOptionsSoundPicker", Qt::Key_F1, "-topic 3 "},
+              {"frmSoundPkr", "", Qt::Key_F1, "-topic 3 "},
+              {"frmAbout", "", Qt::Key_F1, nullptr}}) {
             init();
             frmTimer *w = rig->w;
             QWidget *target = w->findChild<QWidget *>(where);
@@ -99,8 +126,9 @@ private slots:
                 QTRY_VERIFY(menu->isVisible());
                 menu->setActiveAction(w->findChild<QAction *>(highlighted));
             } else if (!target) {
-                target = QLatin1String(where) == "frmAbout" ? static_cast<QWidget *>(&Forms::About())
-                                                            : &Forms::SoundPkr();
+                target = QLatin1String(where) == "frmAbout"
+                             ? static_cast<QWidget *>(&Forms::About())
+                             : &Forms::SoundPkr();
                 target->show();
                 target->activateWindow();
                 QVERIFY(QTest::qWaitForWindowActive(target));
@@ -108,14 +136,17 @@ private slots:
             }
             QTest::keyClick(target, key);
             // Shown without taking the focus.
-            QCOMPARE(fake->starts, args ? QStringList{"Winhlp32.exe " + QLatin1String(args) + fake->helpFile + "|4"} : QStringList());
-            QVERIFY(!Forms::SoundPkrIfLoaded() || QLatin1String(where) == "frmSoundPkr");
+            QCOMPARE(fake->starts, args ? QStringList{"Winhlp32.exe " + QLatin1String(args)
+                                                      + fake->helpFile + "|4"}
+                                        : QStringList());
+            QCOMPARE(Forms::SoundPkrIfLoaded() != nullptr, QLatin1String(where) == "frmSoundPkr");
         }
         fake->startResult = 0;
         rig->start("1");
         rig->w->mnuHelpBrivelHelp->trigger();
         QTest::keyClick(rig->w->cmdPause, Qt::Key_F1);
-        QVERIFY(fake->messages == QStringList(2, "The help file could not be opened.") && rig->w->Timer2->Enabled());
+        QCOMPARE(fake->messages, QStringList(2, "The help file could not be opened."));
+        QVERIFY(rig->w->Timer2->Enabled());
     }
 
     // The viewer: "-topic N path" from F1, the bare path from the Help
@@ -128,21 +159,26 @@ private slots:
         QCOMPARE(parseRequest("-topic 9 " + Shipped).topic, 9);
         const HelpFile file = HelpFile::load(Shipped);
         static const QRegularExpression link("href=\"#topic(\\d+)\"");
-        for (const QRegularExpressionMatch &m : link.globalMatch(QString::fromUtf8(test::fileBytes(Shipped))))
+        for (const QRegularExpressionMatch &m :
+             link.globalMatch(QString::fromUtf8(test::fileBytes(Shipped))))
             QVERIFY2(file.hasTopic(m.captured(1).toInt()), qPrintable(m.captured(0)));
         QTemporaryDir dir;
         QVERIFY(test::writeFile(dir.filePath("old.hlp"), QByteArray("?_\3\0\x6f\0", 6)));
         for (const auto &[name, says] : {std::pair{"gone.hlp", "could not be found"},
-                                         {".", "could not be read"}, {"old.hlp", "not a help file"}}) {
+                                         {".", "could not be read"},
+                                         {"old.hlp", "not a help file"}}) {
             HelpViewer bad;
             bad.open({2, dir.filePath(name)});
-            QVERIFY2(bad.currentTopic() == 0 && bad.browser()->toPlainText().contains(says), name);
+            QCOMPARE(bad.currentTopic(), 0);
+            QVERIFY2(bad.browser()->toPlainText().contains(says), name);
             QVERIFY(!bad.contentsButton()->isEnabled());
         }
         // Beside the timer on the side with the most room, on the screen, shrunk to fit.
-        for (const auto &[timer, place] : {std::pair{QRect(100, 100, 240, 200), QRect(340, 100, 548, 514)},
-                 {QRect(700, 600, 240, 150), QRect(152, 254, 548, 514)}, {QRect(0, 0, 1024, 200), QRect(0, 200, 548, 514)},
-                 {QRect(100, 500, 924, 268), QRect(100, 0, 548, 500)}})
+        for (const auto &[timer, place] :
+             {std::pair{QRect(100, 100, 240, 200), QRect(340, 100, 548, 514)},
+              {QRect(700, 600, 240, 150), QRect(152, 254, 548, 514)},
+              {QRect(0, 0, 1024, 200), QRect(0, 200, 548, 514)},
+              {QRect(100, 500, 924, 268), QRect(100, 0, 548, 500)}})
             QCOMPARE(besideRect(timer, QRect(0, 0, 1024, 768), {548, 514}), place);
     }
 };

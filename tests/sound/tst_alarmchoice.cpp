@@ -4,7 +4,6 @@
 // or cannot be read included.
 #include "TestRig.h"
 #include "sound/PickerLists.h"
-#include "sound/frmSoundPkr.h"
 
 using namespace brivel;
 
@@ -17,19 +16,40 @@ class TestAlarmChoice : public QObject {
     std::unique_ptr<QTemporaryDir> m_dir;
 
     QString at(const QString &name) const { return m_platform.folder + '/' + name; }
-    frmTimer &restart() { return test::unloadWindows(), Forms::Timer().show(), Forms::Timer(); }
-    frmSoundPkr &open() { return Forms::Timer().mnuOptionsSoundPicker->trigger(), *Forms::SoundPkrIfLoaded(); }
+    frmTimer &restart()
+    {
+        test::unloadWindows();
+        Forms::Timer().show();
+        return Forms::Timer();
+    }
+    frmSoundPkr &open()
+    {
+        Forms::Timer().mnuOptionsSoundPicker->trigger();
+        return *Forms::SoundPkrIfLoaded();
+    }
     // A folder with a wave file and a subfolder.
-    QString makeFolder(const QString &n) { return QDir().mkpath(at(n + "/inner")), test::writeFile(at(n + "/ring.wav"), {}), at(n); }
+    QString makeFolder(const QString &n)
+    {
+        QDir().mkpath(at(n + "/inner"));
+        test::writeFile(at(n + "/ring.wav"), {});
+        return at(n);
+    }
+    // Where the folder and file lists are.
+    static QString lists(frmSoundPkr *p)
+    {
+        return p->bxDirectories->Path() + " | " + p->bxFiles->Path();
+    }
 
 private slots:
     void initTestCase() { Forms::setPlatform(&m_platform); }
     void init()
     {
-        QFile::remove(QSettings(QSettings::IniFormat, QSettings::UserScope, "Brivel", "Brivel").fileName());
+        QFile::remove(
+            QSettings(QSettings::IniFormat, QSettings::UserScope, "Brivel", "Brivel").fileName());
         m_dir = std::make_unique<QTemporaryDir>();
         m_platform.folder = m_dir->path();
-        m_platform.messages.clear(), m_platform.beeps = 0;
+        m_platform.messages.clear();
+        m_platform.beeps = 0;
         QDir(m_dir->path()).mkpath("sub");
         for (const QString &name : Fixtures + QStringList{"sub/" + Odd})
             test::writeFile(at(name), {});
@@ -45,9 +65,11 @@ private slots:
     void okCancelDoubleClickAndExit()
     {
         frmSoundPkr *p = &open();
-        QVERIFY(p->bxDrives->Drive() == QStorageInfo(m_dir->path()).rootPath() && p->bxFiles->Path() == m_dir->path());
+        QCOMPARE(p->bxDrives->Drive(), QStorageInfo(m_dir->path()).rootPath());
+        QCOMPARE(p->bxFiles->Path(), m_dir->path());
         const int drives = p->bxDrives->count(); // read again when the list opens
-        QTest::mouseClick(p->bxDrives, Qt::LeftButton), p->bxDrives->hidePopup();
+        QTest::mouseClick(p->bxDrives, Qt::LeftButton);
+        p->bxDrives->hidePopup();
         QCOMPARE(p->bxDrives->count(), drives);
         QCOMPARE(p->bxFiles->count(), Fixtures.size());
         QVERIFY(test::clickItem(p->bxDirectories, at("sub"), true));
@@ -59,16 +81,17 @@ private slots:
         QVERIFY(test::clickItem(p->bxDirectories, m_dir->path(), true));
         p->txtCurrentPath->setText("elsewhere");
         QTest::mouseClick(p->cmdCancel, Qt::LeftButton);
-        QVERIFY(Forms::Timer().isVisible() && !Forms::SoundPkrIfLoaded());
+        QCOMPARE(test::windows(), "frmTimer");
         p = &open();
-        QVERIFY(p->bxDirectories->Path() == at("sub") && p->bxFiles->Path() == at("sub"));
-        QVERIFY(p->bxFiles->FileName().isEmpty() && p->txtCurrentPath->text() == at("sub/" + Odd));
+        QCOMPARE(lists(p), at("sub") + " | " + at("sub"));
+        QCOMPARE(p->bxFiles->FileName(), "");
+        QCOMPARE(p->txtCurrentPath->text(), at("sub/" + Odd));
         QVERIFY(test::clickItem(p->bxFiles, Odd, true));
         QTest::mouseClick(Forms::Timer().cmdExit, Qt::LeftButton);
-        QVERIFY(!Forms::SoundPkrIfLoaded() && !Forms::TimerIfLoaded());
+        QCOMPARE(test::windows(), "");
         QCOMPARE(restart().m_WaveFile, at("sub/" + Odd));
         open().close();
-        QVERIFY(Forms::Timer().isVisible() && !Forms::SoundPkrIfLoaded());
+        QCOMPARE(test::windows(), "frmTimer");
     }
 
     // The border sizes the picker: the pointer shows which way, a corner
@@ -77,9 +100,13 @@ private slots:
     {
         frmSoundPkr &p = open();
         const int r = p.width() - 1, b = p.height() - 1;
-        for (const auto &[x, y, shape] : {std::tuple{2, 2, Qt::SizeFDiagCursor}, {r - 15, 2, Qt::SizeBDiagCursor},
-                 {2, b - 15, Qt::SizeBDiagCursor}, {r, b, Qt::SizeFDiagCursor}, {20, 1, Qt::SizeVerCursor},
-                 {r, 40, Qt::SizeHorCursor}, {2, 40, Qt::SizeHorCursor}}) {
+        for (const auto &[x, y, shape] : {std::tuple{2, 2, Qt::SizeFDiagCursor},
+                                          {r - 15, 2, Qt::SizeBDiagCursor},
+                                          {2, b - 15, Qt::SizeBDiagCursor},
+                                          {r, b, Qt::SizeFDiagCursor},
+                                          {20, 1, Qt::SizeVerCursor},
+                                          {r, 40, Qt::SizeHorCursor},
+                                          {2, 40, Qt::SizeHorCursor}}) {
             QTest::mouseMove(&p, {x, y});
             QVERIFY2(p.cursor().shape() == shape, qPrintable(QString("%1,%2").arg(x).arg(y)));
         }
@@ -103,18 +130,23 @@ private slots:
         for (const char *key : {"Directory", "Files"}) // where the lists were last
             m_platform.SaveSetting(test::App, test::Section, key, locked);
         frmSoundPkr *p = &open();
-        QVERIFY(p->bxDirectories->Path() == m_dir->path() && p->bxFiles->Path() == m_dir->path());
+        QCOMPARE(lists(p), m_dir->path() + " | " + m_dir->path());
         QVERIFY(p->bxDirectories->setPath(readable));
         QVERIFY(test::clickItem(p->bxDirectories, readable + "/inner", true));
-        QVERIFY(m_platform.beeps == 1 && p->bxFiles->Path() == readable);
+        QCOMPARE(m_platform.beeps, 1);
+        QCOMPARE(p->bxFiles->Path(), readable);
         const QString volume = makeFolder("volume"); // unmounted while shown
-        QVERIFY(p->bxDirectories->setPath(volume) && QDir(volume).removeRecursively());
+        QVERIFY(p->bxDirectories->setPath(volume));
+        QVERIFY(QDir(volume).removeRecursively());
         QVERIFY(test::clickItem(p->bxDirectories, volume + "/inner", true));
         QCOMPARE(m_platform.beeps, 2);
-        QVERIFY(p->bxDirectories->Path() == volume && test::clickItem(p->bxFiles, "ring.wav"));
+        QCOMPARE(p->bxDirectories->Path(), volume);
+        QVERIFY(test::clickItem(p->bxFiles, "ring.wav"));
         QTest::mouseClick(p->cmdOK, Qt::LeftButton);
-        QVERIFY(Forms::Timer().m_WaveFile == volume + "/ring.wav" && m_platform.messages.isEmpty());
-        QVERIFY(QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        QCOMPARE(Forms::Timer().m_WaveFile, volume + "/ring.wav");
+        QVERIFY(m_platform.messages.isEmpty());
+        QVERIFY(
+            QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
     }
 };
 
