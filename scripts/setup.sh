@@ -40,6 +40,7 @@ declare -A why=(
   [weston]="tests: a Wayland session"
   [xwayland]="tests: the X server of that Wayland session"
   [qt6-wayland]="tests: Brivel as a native Wayland program"
+  [dunst]="tests: a notification server that shows the alarm's notification"
   [lintian]="tests: check the Debian package"
   [dpkg-dev]="the Debian package: its dependencies"
   [file]="the Debian package: its dependencies"
@@ -64,6 +65,7 @@ else
   packages+=(xvfb openbox x11-utils xdotool dbus-daemon dbus-bin pulseaudio pulseaudio-utils sox imagemagick
              desktop-file-utils appstream clang clang-format libclang-rt-14-dev
              weston xwayland qt6-wayland lintian "${deb_packages[@]}")
+  packages+=(dunst)
 fi
 
 missing=()

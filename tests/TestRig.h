@@ -54,6 +54,12 @@ public:
     bool setTopMost(QWindow *, bool) override { return true; }
     void hideFromTaskbar(QWindow *window) override { offTaskbar.append(window); }
     void setDemandsAttention(QWindow *, bool on) override { attention.append(on); }
+    void showNotification(const QString &body, std::function<void()> activate) override
+    {
+        notices.append("show " + body);
+        clickNotice = std::move(activate);
+    }
+    void withdrawNotification() override { notices.append("withdraw"); }
     qint64 startProgram(const QString &line, int show, const QRect &beside) override
     {
         QString start = line + '|' + QString::number(show);
@@ -97,7 +103,9 @@ public:
     };
     QList<Play> plays;
     QStringList preloaded, messages;
-    QList<bool> attention; // asked for, or ended
+    QList<bool> attention;             // asked for, or ended
+    QStringList notices;               // "show <body>" or "withdraw"
+    std::function<void()> clickNotice; // the user clicks the notification
     QList<QWindow *> offTaskbar;
     QStringList starts; // "command line|show window", and "|frame" when given one
 
@@ -271,6 +279,9 @@ inline QString xprop(WId window, const QString &property)
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path() + "/config"));                    \
         if (qEnvironmentVariableIsEmpty("DISPLAY"))                                                \
             qputenv("QT_QPA_PLATFORM", "offscreen");                                               \
+        if (qgetenv("QT_QPA_PLATFORM") == "offscreen") /* nor a session bus */                     \
+            qputenv("DBUS_SESSION_BUS_ADDRESS",                                                    \
+                    "unix:path=" + QFile::encodeName(home.path()) + "/no-bus");                    \
         QApplication app(argc, argv);                                                              \
         TestClass test;                                                                            \
         return QTest::qExec(&test, argc, argv);                                                    \

@@ -2,6 +2,7 @@
 #include "LinuxPlatform.h"
 
 #include "BuildConfig.h"
+#include "DesktopNotifier.h"
 #include "Logging.h"
 #include "MachineHive.h"
 #include "ProgramStarter.h"
@@ -223,6 +224,25 @@ void LinuxPlatform::setDemandsAttention(QWindow *window, bool demand)
     Q_UNUSED(window);
     Q_UNUSED(demand);
 #endif
+}
+
+DesktopNotifier &LinuxPlatform::notifier()
+{
+    if (!m_notifier) {
+        m_notifier = std::make_unique<DesktopNotifier>();
+        m_notifier->connectToBus();
+    }
+    return *m_notifier;
+}
+
+void LinuxPlatform::showNotification(const QString &body, std::function<void()> activate)
+{
+    notifier().show(body, std::move(activate));
+}
+
+void LinuxPlatform::withdrawNotification()
+{
+    notifier().withdraw();
 }
 
 void LinuxPlatform::hideFromTaskbar(QWindow *window)

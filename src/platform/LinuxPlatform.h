@@ -8,6 +8,7 @@
 
 namespace brivel {
 
+class DesktopNotifier;
 class SoundPlayer;
 
 // The platform on a Linux desktop: QSettings for the store, the sound module
@@ -36,6 +37,8 @@ public:
     bool setTopMost(QWindow *window, bool topMost) override;
     void hideFromTaskbar(QWindow *window) override;
     void setDemandsAttention(QWindow *window, bool demand) override;
+    void showNotification(const QString &body, std::function<void()> activate) override;
+    void withdrawNotification() override;
 
     qint64 startProgram(const QString &commandLine, int showWindow, const QRect &beside) override;
     bool fileExists(const QString &path) override;
@@ -47,8 +50,12 @@ public:
     MachineHive &machineHive() override;
 
 private:
+    DesktopNotifier &notifier();
+
     std::unique_ptr<SoundPlayer> m_sound;
     std::unique_ptr<MachineHive> m_hive;
+    // Made at the first countdown: the bus costs nothing at start.
+    std::unique_ptr<DesktopNotifier> m_notifier;
 };
 
 } // namespace brivel

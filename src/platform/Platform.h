@@ -8,6 +8,8 @@
 #include <QString>
 #include <QtGlobal>
 
+#include <functional>
+
 class QWidget;
 class QWindow;
 
@@ -47,6 +49,12 @@ public:
     // active one (urgency), or end that request. A no-op where the platform
     // cannot do it.
     virtual void setDemandsAttention(QWindow *window, bool demand) = 0;
+    // The alarm's desktop notification, one at a time: shown (replacing the
+    // last), activate run when the user clicks it, or withdrawn. Neither
+    // waits; without a notification service nothing happens. The first
+    // withdrawal, at the first Start, finds the service ahead of the alarm.
+    virtual void showNotification(const QString &body, std::function<void()> activate) = 0;
+    virtual void withdrawNotification() = 0;
     // Keep a top-level window off the task bar. Called before the window is
     // mapped; a no-op where the platform cannot do it.
     virtual void hideFromTaskbar(QWindow *window) = 0;

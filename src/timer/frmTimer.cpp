@@ -21,6 +21,7 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QMoveEvent>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
@@ -318,6 +319,8 @@ void frmTimer::closeEvent(QCloseEvent *event)
         Timer2->setEnabled(false);
         deleteLater();
     }
+    if (std::exchange(m_notified, false))
+        m_platform.withdrawNotification();
     event->accept();
 }
 
@@ -341,6 +344,11 @@ void frmTimer::cmdGo_Click()
         break;
     }
     lngTotalSecs = entry.totalSecs;
+    m_typedMinutes = txtNumMin->text().trimmed();
+    // A new countdown takes the last alarm's notification away; the first
+    // also finds the desktop's notification service ahead of its alarm.
+    m_notified = false;
+    m_platform.withdrawNotification();
     lblLabel1->setText(QString());
     const Counters counters = splitTotal(lngTotalSecs);
     lngHours = counters.hours;
@@ -378,6 +386,7 @@ void frmTimer::Timer2_Timer()
         if (isVisible() && !isActiveWindow() && !m_attention && windowHandle()) {
             m_attention = true;
             m_platform.setDemandsAttention(windowHandle(), true);
+            notifyAlarm();
         }
         moveFocus(txtNumMin);
         cmdGo->setEnabled(true);
@@ -398,6 +407,21 @@ void frmTimer::Timer2_Timer()
         countOneSecond();
         showRemaining();
     }
+}
+
+void frmTimer::notifyAlarm()
+{
+    // The memo says what the time was for; without one, the minutes set.
+    const QString body = txtMemo->text().trimmed().isEmpty() ? m_typedMinutes : txtMemo->text();
+    m_notified = true;
+    m_platform.showNotification(body, [self = QPointer<frmTimer>(this)] {
+        if (!self)
+            return;
+        self->setWindowState((self->windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+        self->show();
+        self->raise();
+        self->activateWindow();
+    });
 }
 
 void frmTimer::countOneSecond()
@@ -559,6 +583,9 @@ void frmTimer::changeEvent(QEvent *event)
         m_attention = false;
         m_platform.setDemandsAttention(windowHandle(), false);
     }
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()
+        && std::exchange(m_notified, false))
+        m_platform.withdrawNotification();
     // The window offers no maximize button, but some window managers draw
     // one regardless; a maximized or full-screen state is taken back.
     if (event->type() == QEvent::WindowStateChange

@@ -121,6 +121,8 @@ private:
     void highlightMemo(bool on);
     // The Pause button's caption and tooltip: "Resume" while paused.
     void showPaused(bool paused);
+    // The desktop notification of the alarm, for a user looking elsewhere.
+    void notifyAlarm();
     void moveFocus(QWidget *target);
     void selectEntry();
     void centreOnScreen();
@@ -130,6 +132,9 @@ private:
     bool m_unloaded = false;
     // The desktop was asked for attention at the alarm.
     bool m_attention = false;
+    // ... and notified; the minutes of the countdown as typed.
+    bool m_notified = false;
+    QString m_typedMinutes;
     // The framed window is centred once, in the turn it is framed, so that
     // neither the user nor a hide and show meet it where it was before.
     WhenFramed m_whenFramed{*this, 20, [this] { centreOnScreen(); }};

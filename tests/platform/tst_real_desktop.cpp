@@ -282,6 +282,43 @@ private slots:
                              qPrintable(control->objectName()));
     }
 
+    // Behind another window the alarm's notification, as the bus carries it,
+    // shows the memo as typed on a server that reads no markup (dunst,
+    // started here); clicked, it activates the timer and is gone. With the
+    // timer active none comes.
+    void notification()
+    {
+        if (qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"))
+            QSKIP("needs the session bus of scripts/desktop-session.sh");
+        QProcess bus, server; // what Brivel asks of the server; their ends end them
+        bus.start("stdbuf", {"-oL", "dbus-monitor", "--session", "member=Notify",
+                             "member=NameOwnerChanged,arg0=org.freedesktop.Notifications"});
+        QTRY_VERIFY(bus.peek(1000).contains("NameLost")); // watching
+        server.start("dunst", {"-config", "/dev/null"});
+        QTRY_VERIFY(bus.peek(4000).contains("\"org.freedesktop.Notifications\"")); // serving
+        test::TimerRig rig({}, &platform);
+        rig.w->txtMemo->setText("Tea & <cake>");
+        rig.start("0");
+        QTRY_COMPARE(rig.state(), test::TimerRig::Idle);
+        QWidget other;
+        other.show();
+        QTRY_COMPARE(activeWindow(), QString::number(other.winId()));
+        rig.start("0");
+        QTRY_COMPARE(test::output("dunstctl", {"count", "displayed"}), "1");
+        test::output("dunstctl", {"action", "0"});
+        QTRY_COMPARE(activeWindow(), QString::number(rig.w->winId()));
+        QTRY_COMPARE(test::output("dunstctl", {"count", "displayed"}), "0");
+        // One Notify, while the timer was not active.
+        QCOMPARE(
+            QString(bus.readAllStandardOutput()).section("member=Notify", 1).simplified(),
+            "string \"Brivel\" uint32 0 string \"org.brivel.Brivel\" string \"Brivel\" string "
+            "\"Tea & <cake>\" array [ string \"default\" string \"Show Brivel\" ] array [ dict "
+            "entry( string \"category\" variant string \"x-brivel.alarm\" ) dict entry( string "
+            "\"desktop-entry\" variant string \"org.brivel.Brivel\" ) dict entry( string "
+            "\"suppress-sound\" variant boolean true ) dict entry( string \"urgency\" variant "
+            "byte 1 ) ] int32 -1");
+    }
+
     // F1 pressed three times leaves one viewer at the topic, beside the
     // timer, which keeps the focus; closed, the viewer ends.
     void oneHelpViewerBeside()
