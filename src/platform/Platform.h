@@ -17,10 +17,11 @@ namespace brivel {
 
 class MachineHive;
 
-// The one seam between Brivel and the operating system. Windows and logic
-// reach settings, sound, stacking, programs, files, message boxes, the clock
-// and the machine hive only through this interface, so every test can run
-// over a fake.
+// The seam between Brivel and the operating system. Windows and logic reach
+// settings, sound, stacking, notifications, programs, files, message boxes,
+// the clock and the machine hive through this interface, so every test can
+// run over a fake. Not through it: the sound picker's lists, which read
+// volumes and folders themselves (sound/PickerLists.h says why).
 class Platform {
 public:
     virtual ~Platform() = default;
