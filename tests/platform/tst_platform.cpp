@@ -22,14 +22,10 @@ class TestPlatform : public QObject {
     const QString file = folder + "/Brivel.ini";
 
 private slots:
-    // One INI file per user in $XDG_CONFIG_HOME/Brivel, the section nested as
-    // groups; whatever a path holds comes back exactly.
+    // Whatever a path holds comes back exactly (the file's layout: storeAtFault).
     void storeFormat()
     {
         LinuxPlatform platform;
-        QDir(folder).removeRecursively();
-        platform.SaveSetting(test::App, test::Section, "Current", "/opt/brivel/Phonerng.wav");
-        QCOMPARE(test::fileBytes(file), "[Settings]\nWaveFile\\Current=/opt/brivel/Phonerng.wav\n");
         for (const char *value : {"/home/ann/Rings, old/bell.wav", "/a=b/;c/#d/[e]/\"f\"\\g.wav",
                                   "/home/jürgen/Klänge/звонок ♪.wav", "/tmp/two\nlines.wav"}) {
             platform.SaveSetting(test::App, test::Section, "Current", value);
@@ -92,11 +88,11 @@ private slots:
         QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
 
-    // The registry calls over a hive file (what is read and refused: the About
-    // dialog's hives, and the fuzz target).
+    // The registry calls over a hive file beyond what the fuzz target checks
+    // over its corpus, which reads every value of this one exactly.
     void machineHive()
     {
-        // The registry calls: a buffer too small gets nothing, a name ends at its NUL.
+        // A buffer too small gets nothing, a name ends at its NUL.
         MachineHive hive(BRIVEL_TEST_DATA "/values.reg");
         HKEY parent = 0, key = 0, none = 99;
         QCOMPARE(hive.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "software\\brivel", 0, 0x2003F, &parent),
@@ -112,12 +108,6 @@ private slots:
         QCOMPARE(size, 18u);
         QCOMPARE(small[0], uchar(0));
         QCOMPARE(hive.openKeyCount(), 2);
-        quint32 dword = 0, four = 4;
-        QCOMPARE(hive.RegQueryValueExA(key, "Dword", nullptr, &type,
-                                       reinterpret_cast<uchar *>(&dword), &four),
-                 ERROR_SUCCESS);
-        QCOMPARE(type, REG_DWORD);
-        QCOMPARE(dword, 42u);
         QCOMPARE(hive.RegCloseKey(key), ERROR_SUCCESS);
         QCOMPARE(hive.RegCloseKey(parent), ERROR_SUCCESS);
         QCOMPARE(hive.RegCloseKey(key), ERROR_INVALID_HANDLE);

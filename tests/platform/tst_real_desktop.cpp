@@ -177,13 +177,11 @@ private slots:
         QTest::qWait(int(8000 - clock.elapsed()));
         // No bus at all: the daemon must not meet the session's own on one.
         QProcess server;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + dir.filePath("no-bus"));
-        server.setProcessEnvironment(environment);
         server.setProcessChannelMode(QProcess::MergedChannels);
-        server.start("pulseaudio", {"-n", "--daemonize=no", "--use-pid-file=no", "-L",
-                                    "module-native-protocol-unix auth-anonymous=1 socket=" + socket,
-                                    "-L", "module-null-sink"});
+        server.start("env", {"DBUS_SESSION_BUS_ADDRESS=unix:path=" + dir.filePath("no-bus"),
+                             "pulseaudio", "-n", "--daemonize=no", "--use-pid-file=no", "-L",
+                             "module-native-protocol-unix auth-anonymous=1 socket=" + socket, "-L",
+                             "module-null-sink"});
         QVERIFY2(QTest::qWaitFor([&] { return QFileInfo::exists(socket); }, 9000),
                  server.readAll().constData());
         test::SinkRecorder there;

@@ -34,11 +34,6 @@ class TestAlarmChoice : public QObject {
         test::writeFile(at(n + "/ring.wav"), {});
         return at(n);
     }
-    // Where the folder and file lists are.
-    static QString lists(frmSoundPkr *p)
-    {
-        return p->bxDirectories->Path() + " | " + p->bxFiles->Path();
-    }
 
 private slots:
     void initTestCase() { Forms::setPlatform(&m_platform); }
@@ -88,7 +83,8 @@ private slots:
         QTest::mouseClick(p->cmdCancel, Qt::LeftButton);
         QCOMPARE(test::windows(), "frmTimer");
         p = &open();
-        QCOMPARE(lists(p), at("sub") + " | " + at("sub"));
+        QCOMPARE(p->bxDirectories->Path(), at("sub"));
+        QCOMPARE(p->bxFiles->Path(), at("sub"));
         QCOMPARE(p->bxFiles->FileName(), "");
         QCOMPARE(p->txtCurrentPath->text(), at("sub/" + Odd));
         QVERIFY(test::clickItem(p->bxFiles, Odd, true));
@@ -135,7 +131,8 @@ private slots:
         for (const char *key : {"Directory", "Files"}) // where the lists were last
             m_platform.SaveSetting(test::App, test::Section, key, locked);
         frmSoundPkr *p = &open();
-        QCOMPARE(lists(p), m_dir->path() + " | " + m_dir->path());
+        QCOMPARE(p->bxDirectories->Path(), m_dir->path());
+        QCOMPARE(p->bxFiles->Path(), m_dir->path());
         QVERIFY(p->bxDirectories->setPath(readable));
         QVERIFY(test::clickItem(p->bxDirectories, readable + "/inner", true));
         QCOMPARE(m_platform.beeps, 1);
