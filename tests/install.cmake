@@ -64,8 +64,7 @@ if(CMAKE_SCRIPT_MODE_FILE)
     execute_process(COMMAND xdotool search --sync --onlyvisible --pid ${pid} --name "^Brivel$" TIMEOUT 20 OUTPUT_VARIABLE window)
     string(REGEX REPLACE "\n.*" "" window "${window}")
     expect("NOT window STREQUAL \"\"" "bin/brivel showed no window \"Brivel\"")
-    execute_process(COMMAND xdotool windowactivate --sync ${window} TIMEOUT 10)
-    execute_process(COMMAND xdotool key --clearmodifiers F1 TIMEOUT 10)
+    execute_process(COMMAND xdotool windowactivate --sync ${window} key --clearmodifiers F1 TIMEOUT 10)
     # The viewer is the program that owns the window, ended by its own pid.
     execute_process(COMMAND sh -c "timeout 20 xdotool search --sync --onlyvisible --name '^Brivel Help$' | head -n 1 | xargs -r xdotool getwindowpid"
       OUTPUT_VARIABLE viewer OUTPUT_STRIP_TRAILING_WHITESPACE)

@@ -91,7 +91,6 @@ private slots:
             const QPointer<frmAbout> alive(&about);
             QTest::keyClick(QApplication::focusWidget(), key);
             QCOMPARE(test::windows(), "frmTimer");
-            QVERIFY(!alive->isVisible());
             QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
             QVERIFY(!alive);
         }
@@ -114,8 +113,8 @@ private slots:
               {"txtNumMin", "", Qt::Key_F1, "-topic 1 "},
               {"mnuOptions", "", Qt::Key_F1, "-topic 2 "},
               {"mnuOptions", "mnuOptionsSoundPicker", Qt::Key_F1, "-topic 3 "},
-              {"frmSoundPkr", "", Qt::Key_F1, "-topic 3 "},
-              {"frmAbout", "", Qt::Key_F1, nullptr}}) {
+              {"mnuOptionsSoundPicker", "", Qt::Key_F1, "-topic 3 "},
+              {"mnuHelpAboutBrivel", "", Qt::Key_F1, nullptr}}) {
             init();
             frmTimer *w = rig->w;
             QWidget *target = w->findChild<QWidget *>(where);
@@ -123,14 +122,11 @@ private slots:
                 QTest::keyClick(w, menu->title().at(1).toLatin1(), Qt::AltModifier);
                 QTRY_VERIFY(menu->isVisible());
                 menu->setActiveAction(w->findChild<QAction *>(highlighted));
-            } else if (!target) {
-                target = QLatin1String(where) == "frmAbout"
-                             ? static_cast<QWidget *>(&Forms::About())
-                             : &Forms::SoundPkr();
-                target->show();
-                target->activateWindow();
-                QVERIFY(QTest::qWaitForWindowActive(target));
-                target = target->focusWidget() ? target->focusWidget() : target;
+            } else if (!target) { // a window of its own, opened from its menu item
+                w->findChild<QAction *>(where)->trigger();
+                QTRY_VERIFY(QApplication::activeWindow() != w);
+                target = QApplication::focusWidget();
+                QVERIFY(target);
             }
             QTest::keyClick(target, key);
             // Shown beside the timer without taking the focus.
@@ -138,7 +134,8 @@ private slots:
                      args ? QStringList{"Winhlp32.exe " + QLatin1String(args) + fake->helpFile
                                         + "|4|" + viewer::frameText(w->frameGeometry())}
                           : QStringList());
-            QCOMPARE(Forms::SoundPkrIfLoaded() != nullptr, QLatin1String(where) == "frmSoundPkr");
+            QCOMPARE(Forms::SoundPkrIfLoaded() != nullptr,
+                     QLatin1String(where) == "mnuOptionsSoundPicker");
         }
         fake->startResult = 0;
         rig->start("1");
