@@ -20,9 +20,7 @@ namespace {
 
 QString activeWindow()
 {
-    return QString::number(test::output("xprop", {"-root", "_NET_ACTIVE_WINDOW"})
-                               .section('#', 1)
-                               .toULongLong(nullptr, 16));
+    return test::output("xdotool", {"getactivewindow"});
 }
 // The frame on the X server: the client area grown by the window manager's extents.
 QRect serverFrame(QWindow *window)
