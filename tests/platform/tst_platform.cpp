@@ -22,17 +22,6 @@ class TestPlatform : public QObject {
     const QString file = folder + "/Brivel.ini";
 
 private slots:
-    // Whatever a path holds comes back exactly (the file's layout: storeAtFault).
-    void storeFormat()
-    {
-        LinuxPlatform platform;
-        for (const char *value : {"/home/ann/Rings, old/bell.wav", "/a=b/;c/#d/[e]/\"f\"\\g.wav",
-                                  "/home/jürgen/Klänge/звонок ♪.wav", "/tmp/two\nlines.wav"}) {
-            platform.SaveSetting(test::App, test::Section, "Current", value);
-            QCOMPARE(platform.GetSetting(test::App, test::Section, "Current", "d"), value);
-        }
-    }
-
     // A store Brivel cannot use: it starts with what can be read, a choice
     // applies for the run, and the next start has it if it could be stored,
     // in a clean file (a huge one set aside first); a store that cannot be

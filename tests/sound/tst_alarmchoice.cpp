@@ -8,7 +8,8 @@
 using namespace brivel;
 
 const QStringList Fixtures = {"a.wav", "B.WAV", "d.wave", "e.mp3", "mywav"};
-const QString Odd = "it's \"my\" grüße\nsong.wav";
+// What a file name may hold and an INI file must escape.
+const QString Odd = "it's \"my\" grüße, a=b;c#d[e]\\f ♪\nsong.wav";
 
 class TestAlarmChoice : public QObject {
     Q_OBJECT
