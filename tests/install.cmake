@@ -61,10 +61,8 @@ if(CMAKE_SCRIPT_MODE_FILE)
     # A settings store of its own, so that no user's choice is read.
     execute_process(COMMAND sh -c "XDG_CONFIG_HOME=\"$1\" \"$0\" >\"$1/brivel.log\" 2>&1 & echo $!"
       "${P}/bin/brivel" "${WORK}" OUTPUT_VARIABLE pid OUTPUT_STRIP_TRAILING_WHITESPACE)
-    execute_process(COMMAND xdotool search --sync --onlyvisible --pid ${pid} --name "^Brivel$" TIMEOUT 20 OUTPUT_VARIABLE window)
-    string(REGEX REPLACE "\n.*" "" window "${window}")
-    expect("NOT window STREQUAL \"\"" "bin/brivel showed no window \"Brivel\"")
-    execute_process(COMMAND xdotool windowactivate --sync ${window} key --clearmodifiers F1 TIMEOUT 10)
+    execute_process(COMMAND xdotool search --sync --onlyvisible --pid ${pid} --name "^Brivel$" windowactivate --sync key --clearmodifiers F1 TIMEOUT 20 RESULT_VARIABLE _rc)
+    expect("_rc EQUAL 0" "bin/brivel showed no window \"Brivel\" to press F1 in")
     # The viewer is the program that owns the window, ended by its own pid.
     execute_process(COMMAND sh -c "timeout 20 xdotool search --sync --onlyvisible --name '^Brivel Help$' | head -n 1 | xargs -r xdotool getwindowpid"
       OUTPUT_VARIABLE viewer OUTPUT_STRIP_TRAILING_WHITESPACE)

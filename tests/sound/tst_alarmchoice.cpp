@@ -17,12 +17,6 @@ class TestAlarmChoice : public QObject {
     std::unique_ptr<QTemporaryDir> m_dir;
 
     QString at(const QString &name) const { return m_platform.folder + '/' + name; }
-    frmTimer &restart()
-    {
-        test::unloadWindows();
-        Forms::Timer().show();
-        return Forms::Timer();
-    }
     frmSoundPkr &open()
     {
         Forms::Timer().mnuOptionsSoundPicker->trigger();
@@ -40,8 +34,7 @@ private slots:
     void initTestCase() { Forms::setPlatform(&m_platform); }
     void init()
     {
-        QFile::remove(
-            QSettings(QSettings::IniFormat, QSettings::UserScope, "Brivel", "Brivel").fileName());
+        QFile::remove(qEnvironmentVariable("XDG_CONFIG_HOME") + "/Brivel/Brivel.ini");
         m_dir = std::make_unique<QTemporaryDir>();
         m_platform.folder = m_dir->path();
         m_platform.messages.clear();
@@ -49,7 +42,7 @@ private slots:
         QDir(m_dir->path()).mkpath("sub");
         for (const QString &name : Fixtures + QStringList{"sub/" + Odd})
             test::writeFile(at(name), {});
-        restart();
+        Forms::Timer().show();
     }
     void cleanup() { test::unloadWindows(); }
 
@@ -91,7 +84,7 @@ private slots:
         QVERIFY(test::clickItem(p->bxFiles, Odd, true));
         QTest::mouseClick(Forms::Timer().cmdExit, Qt::LeftButton);
         QCOMPARE(test::windows(), "");
-        QCOMPARE(restart().m_WaveFile, at("sub/" + Odd));
+        QCOMPARE(Forms::Timer().m_WaveFile, at("sub/" + Odd)); // Brivel started again
         open().close();
         QCOMPARE(test::windows(), "frmTimer");
     }
