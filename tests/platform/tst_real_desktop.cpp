@@ -214,8 +214,8 @@ private slots:
         QVERIFY((w.frameGeometry().center() - w.screen()->availableGeometry().center())
                     .manhattanLength()
                 <= 1);
-        const QRect place =
-            w.frameGeometry().translated(40, 30); // where the user puts it, it stays
+        // Where the user puts it, it stays.
+        const QRect place = w.frameGeometry().translated(40, 30);
         w.move(place.topLeft());
         QTRY_COMPARE(serverFrame(window), place);
         QVERIFY(!above(&w));

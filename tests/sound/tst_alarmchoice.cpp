@@ -22,13 +22,6 @@ class TestAlarmChoice : public QObject {
         Forms::Timer().mnuOptionsSoundPicker->trigger();
         return *Forms::SoundPkrIfLoaded();
     }
-    // A folder with a wave file and a subfolder.
-    QString makeFolder(const QString &n)
-    {
-        QDir().mkpath(at(n + "/inner"));
-        test::writeFile(at(n + "/ring.wav"), {});
-        return at(n);
-    }
 
 private slots:
     void initTestCase() { Forms::setPlatform(&m_platform); }
@@ -119,7 +112,11 @@ private slots:
     {
         if (geteuid() == 0)
             QSKIP("permissions do not hold for root: ctest runs this as nobody");
-        const QString readable = makeFolder("readable"), locked = makeFolder("locked");
+        for (const QString n : {"readable", "locked", "volume"}) { // a wave file and a subfolder
+            QVERIFY(QDir().mkpath(at(n + "/inner")));
+            QVERIFY(test::writeFile(at(n + "/ring.wav"), {}));
+        }
+        const QString readable = at("readable"), locked = at("locked"), volume = at("volume");
         QVERIFY(QFile::setPermissions(locked, {}));
         QVERIFY(QFile::setPermissions(readable + "/inner", {}));
         for (const char *key : {"Directory", "Files"}) // where the lists were last
@@ -131,8 +128,7 @@ private slots:
         QVERIFY(test::clickItem(p->bxDirectories, readable + "/inner", true));
         QCOMPARE(m_platform.beeps, 1);
         QCOMPARE(p->bxFiles->Path(), readable);
-        const QString volume = makeFolder("volume"); // unmounted while shown
-        QVERIFY(p->bxDirectories->setPath(volume));
+        QVERIFY(p->bxDirectories->setPath(volume)); // unmounted while shown
         QVERIFY(test::clickItem(p->bxFiles, "ring.wav"));
         QVERIFY(test::clickItem(p->bxDirectories, volume + "/inner")); // once listed
         QVERIFY(QDir(volume).removeRecursively());
