@@ -30,7 +30,6 @@ private slots:
             [](test::FakePlatform &f) { f.helpFile = "/home/a b/my  help/Brivel Help.hlp"; });
         fake = &rig->fake;
     }
-    void cleanup() { rig.reset(); }
 
     // The tool's path comes from the first location, else its folder from the
     // second; anything amiss is one message and the dialog stays. (A FIFO for
@@ -98,7 +97,6 @@ private slots:
         QCOMPARE(test::windows(), "frmTimer, frmAbout");
         rig->w->cmdExit->click();
         QCOMPARE(test::windows(), "frmAbout");
-        QCOMPARE(Forms::AboutIfLoaded(), &about);
     }
 
     // Alt+H, B starts the viewer with the path as it is; F1 opens the topic

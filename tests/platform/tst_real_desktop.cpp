@@ -93,11 +93,10 @@ private slots:
     {
         test::TimerRig({}, &platform).w->mnuOldPhone->trigger(); // then Brivel ends
         test::TimerRig rig({}, &platform);
-        frmTimer &w = *rig.w;
-        QTest::keyClicks(w.txtNumMin, "0.05");
+        QTest::keyClicks(rig.w->txtNumMin, "0.05");
         const double start = sink.now();
-        QTest::mouseClick(w.cmdGo, Qt::LeftButton);
-        QTRY_VERIFY_WITH_TIMEOUT(!w.Timer2->Enabled(), 10000);
+        QTest::mouseClick(rig.w->cmdGo, Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(!rig.w->Timer2->Enabled(), 10000);
         QVERIFY(sink.waitUntil(start + 6500));
         const double first = sink.loud(start, start + 6500),
                      last = sink.loud(first, first + 3300, false);
@@ -318,11 +317,10 @@ private slots:
     void oneHelpViewerBeside()
     {
         test::TimerRig rig({}, &platform);
-        frmTimer &w = *rig.w;
-        const QString main = QString::number(w.winId());
+        const QString main = QString::number(rig.w->winId());
         QTRY_COMPARE_WITH_TIMEOUT(activeWindow(), main, 10000);
         for (int i = 0; i < 3; ++i)
-            QTest::keyClick(w.txtNumMin, Qt::Key_F1);
+            QTest::keyClick(rig.w->txtNumMin, Qt::Key_F1);
         const QStringList search{"search", "--onlyvisible", "--name", "^Brivel Help$"};
         QTRY_VERIFY_WITH_TIMEOUT(!test::output("xdotool", search).isEmpty(), 15000);
         QTRY_COMPARE(platform.viewers().size(), 1); // of three started
@@ -331,7 +329,7 @@ private slots:
         const std::unique_ptr<QWindow> viewer(QWindow::fromWinId(id.toULongLong()));
         const auto x = [&viewer] { return serverFrame(viewer.get()).x(); };
         const int beside = x();
-        QVERIFY(beside > w.frameGeometry().right());
+        QVERIFY(beside > rig.w->frameGeometry().right());
         QCOMPARE(activeWindow(), main);
         // Where the user puts it, it stays (a move before its frame came is placed once more).
         for (int i = 0; i < 2 && x() >= beside - 250; ++i)
