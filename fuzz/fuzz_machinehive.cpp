@@ -2,31 +2,20 @@
 // The machine-hive reader on any text: it never crashes, what it reads is a
 // tree of keys, and the registry calls over the same file answer exactly
 // what the text holds.
+#include "FuzzCheck.h"
 #include "platform/MachineHive.h"
 
-#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <vector>
 
 using namespace brivel;
 
-static void check(bool ok, const char *what, const QString &detail = {})
-{
-    if (!ok) {
-        std::fprintf(stderr, "machine hive: %s %s\n", what, qPrintable(detail));
-        std::abort();
-    }
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    static QTemporaryDir folder(QDir("/dev/shm").exists() ? "/dev/shm/brivel-fuzz-XXXXXX"
-                                                          : QString());
+    static QTemporaryDir folder;
     const QByteArray text(reinterpret_cast<const char *>(data), qsizetype(size));
     const auto keys = MachineHive::parse(text);
     QFile file(folder.filePath("machine.reg"));
@@ -38,7 +27,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (!keys) {
         check(hive.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "", 0, 0x2003F, &h) == ERROR_FILE_NOT_FOUND,
               "a malformed hive opened a key");
-        check(!h, "a malformed hive gave a handle");
         return 0;
     }
     check(keys->contains(QString()), "no root key");

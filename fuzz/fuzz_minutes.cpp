@@ -3,22 +3,13 @@
 // what it makes of a text agrees with itself: blanks around change nothing,
 // a valid number reads back from its own digits, and the counters add up.
 // Input: the first byte picks the locale, the rest is the typed text in UTF-8.
+#include "FuzzCheck.h"
 #include "timer/MinutesEntry.h"
 
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 
 using namespace brivel;
-
-static void check(bool ok, const char *what, const QString &text)
-{
-    if (!ok) {
-        std::fprintf(stderr, "minutes: %s for \"%s\"\n", what, qPrintable(text));
-        std::abort();
-    }
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

@@ -8,7 +8,8 @@
 using namespace brivel;
 
 const QStringList Fixtures = {"a.wav", "B.WAV", "d.wave", "e.mp3", "mywav"};
-const QString Odd = "it's \"my\" grüße\nsong.wav";
+// What a file name may hold and an INI file must escape.
+const QString Odd = "it's \"my\" grüße, a=b;c#d[e]\\f ♪\nsong.wav";
 
 class TestAlarmChoice : public QObject {
     Q_OBJECT
@@ -16,36 +17,17 @@ class TestAlarmChoice : public QObject {
     std::unique_ptr<QTemporaryDir> m_dir;
 
     QString at(const QString &name) const { return m_platform.folder + '/' + name; }
-    frmTimer &restart()
-    {
-        test::unloadWindows();
-        Forms::Timer().show();
-        return Forms::Timer();
-    }
     frmSoundPkr &open()
     {
         Forms::Timer().mnuOptionsSoundPicker->trigger();
         return *Forms::SoundPkrIfLoaded();
-    }
-    // A folder with a wave file and a subfolder.
-    QString makeFolder(const QString &n)
-    {
-        QDir().mkpath(at(n + "/inner"));
-        test::writeFile(at(n + "/ring.wav"), {});
-        return at(n);
-    }
-    // Where the folder and file lists are.
-    static QString lists(frmSoundPkr *p)
-    {
-        return p->bxDirectories->Path() + " | " + p->bxFiles->Path();
     }
 
 private slots:
     void initTestCase() { Forms::setPlatform(&m_platform); }
     void init()
     {
-        QFile::remove(
-            QSettings(QSettings::IniFormat, QSettings::UserScope, "Brivel", "Brivel").fileName());
+        QFile::remove(qEnvironmentVariable("XDG_CONFIG_HOME") + "/Brivel/Brivel.ini");
         m_dir = std::make_unique<QTemporaryDir>();
         m_platform.folder = m_dir->path();
         m_platform.messages.clear();
@@ -53,7 +35,7 @@ private slots:
         QDir(m_dir->path()).mkpath("sub");
         for (const QString &name : Fixtures + QStringList{"sub/" + Odd})
             test::writeFile(at(name), {});
-        restart();
+        Forms::Timer().show();
     }
     void cleanup() { test::unloadWindows(); }
 
@@ -88,13 +70,14 @@ private slots:
         QTest::mouseClick(p->cmdCancel, Qt::LeftButton);
         QCOMPARE(test::windows(), "frmTimer");
         p = &open();
-        QCOMPARE(lists(p), at("sub") + " | " + at("sub"));
+        QCOMPARE(p->bxDirectories->Path(), at("sub"));
+        QCOMPARE(p->bxFiles->Path(), at("sub"));
         QCOMPARE(p->bxFiles->FileName(), "");
         QCOMPARE(p->txtCurrentPath->text(), at("sub/" + Odd));
         QVERIFY(test::clickItem(p->bxFiles, Odd, true));
         QTest::mouseClick(Forms::Timer().cmdExit, Qt::LeftButton);
         QCOMPARE(test::windows(), "");
-        QCOMPARE(restart().m_WaveFile, at("sub/" + Odd));
+        QCOMPARE(Forms::Timer().m_WaveFile, at("sub/" + Odd)); // Brivel started again
         open().close();
         QCOMPARE(test::windows(), "frmTimer");
     }
@@ -129,19 +112,23 @@ private slots:
     {
         if (geteuid() == 0)
             QSKIP("permissions do not hold for root: ctest runs this as nobody");
-        const QString readable = makeFolder("readable"), locked = makeFolder("locked");
+        for (const QString n : {"readable", "locked", "volume"}) { // a wave file and a subfolder
+            QVERIFY(QDir().mkpath(at(n + "/inner")));
+            QVERIFY(test::writeFile(at(n + "/ring.wav"), {}));
+        }
+        const QString readable = at("readable"), locked = at("locked"), volume = at("volume");
         QVERIFY(QFile::setPermissions(locked, {}));
         QVERIFY(QFile::setPermissions(readable + "/inner", {}));
         for (const char *key : {"Directory", "Files"}) // where the lists were last
             m_platform.SaveSetting(test::App, test::Section, key, locked);
         frmSoundPkr *p = &open();
-        QCOMPARE(lists(p), m_dir->path() + " | " + m_dir->path());
+        QCOMPARE(p->bxDirectories->Path(), m_dir->path());
+        QCOMPARE(p->bxFiles->Path(), m_dir->path());
         QVERIFY(p->bxDirectories->setPath(readable));
         QVERIFY(test::clickItem(p->bxDirectories, readable + "/inner", true));
         QCOMPARE(m_platform.beeps, 1);
         QCOMPARE(p->bxFiles->Path(), readable);
-        const QString volume = makeFolder("volume"); // unmounted while shown
-        QVERIFY(p->bxDirectories->setPath(volume));
+        QVERIFY(p->bxDirectories->setPath(volume)); // unmounted while shown
         QVERIFY(test::clickItem(p->bxFiles, "ring.wav"));
         QVERIFY(test::clickItem(p->bxDirectories, volume + "/inner")); // once listed
         QVERIFY(QDir(volume).removeRecursively());
