@@ -6,6 +6,12 @@
 #include "HelpViewer.h"
 #include "TestRig.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <atomic>
+#include <thread>
+
 using namespace brivel;
 
 const QString Unavailable = "System Information Is Unavailable At This Time";
@@ -32,10 +38,27 @@ private slots:
     }
 
     // The tool's path comes from the first location, else its folder from the
-    // second; anything amiss is one message and the dialog stays. (A FIFO for
-    // a hive: fifoWave in tst_platform, over the same file opening.)
+    // second; anything amiss is one message and the dialog stays. A FIFO for a
+    // hive is refused without waiting for a writer: should the open wait, a
+    // watchdog frees it after 5 s and the test fails instead of hanging.
     void systemInfo()
     {
+        QTemporaryDir dir;
+        const QString fifo = dir.filePath("fifo.reg");
+        QCOMPARE(mkfifo(QFile::encodeName(fifo), 0600), 0);
+        std::atomic<bool> waited = false;
+        const std::jthread watchdog([&](std::stop_token stop) {
+            for (int ms = 0; !stop.stop_requested(); ms += 50) {
+                QThread::msleep(50);
+                // The write end opens only while a reader waits, which it then frees.
+                const int writer =
+                    ms < 5000 ? -1 : ::open(QFile::encodeName(fifo), O_WRONLY | O_NONBLOCK);
+                if (writer >= 0) {
+                    waited = true;
+                    ::close(writer);
+                }
+            }
+        });
         for (const auto &[hive, existing, result, started] :
              QList<std::tuple<QString, QString, int, QString>>{
                  {BRIVEL_PROGRAM_DIR "/machine.reg", "", 4242, "/usr/bin/hardinfo"}, // shipped
@@ -44,6 +67,7 @@ private slots:
                  {"loc2_folder.reg", Tool, 4242, Tool},
                  {"loc2_folder.reg", "", 4242, ""},
                  {"size0.reg", Tool, 4242, ""},
+                 {fifo, Tool, 4242, ""},
                  {"loc2_trailing_sep.reg", "/opt/sysinfo//MSINFO32.EXE", 4242,
                   "/opt/sysinfo//MSINFO32.EXE"}}) {
             init();
@@ -58,6 +82,7 @@ private slots:
             QCOMPARE(fake->machineHive().openKeyCount(), 0);
             QCOMPARE(test::windows(), "frmTimer, frmAbout");
         }
+        QVERIFY2(!waited, "System Info waited for a writer to a FIFO hive");
     }
 
     // One modeless dialog of its own at a time, centred, off the task bar,
