@@ -31,7 +31,6 @@ constexpr Entry Entries[] = {
 constexpr int Steps[] = {500, 500, 500, 250, 1000, 1517, 5000};
 // What the picker's folder holds; OK takes a name ending in "wav" only.
 constexpr const char *PickerFiles[] = {"ring.wav", "BELL.WAV", "notes.txt"};
-const QString Prompt = QStringLiteral("Please type desired number of minutes:");
 // Stored at the start: a user's own file of a ring's name, and a ring of a folder that is gone.
 const QString Stored[] = {"/mine/Phonenew.wav", "/gone/Phonerng.wav"};
 enum State { Idle, Running, Paused, Alarm };
@@ -40,7 +39,7 @@ constexpr auto Counting = "Pause|Reset|timer on|Brivel|";
 
 struct Model {
     State state = Idle;
-    int h = 0, m = 0, s = 0;
+    int left = 0; // the counters, in seconds
     bool onOff = false, hook = false, mute = false, red = false;
     bool picker = false, mainHidden = false;
     char phone = 'n';            // the mark: New Phone, Old Phone, or none ('-')
@@ -50,9 +49,9 @@ struct Model {
     int plays = 0, beeps = 0, messages = 0;
 };
 
-QString hms(int h, int m, int s)
+QString hms(int s)
 {
-    return QString::asprintf("%02d:%02d:%02d", h, m, s);
+    return QString::asprintf("%02d:%02d:%02d", s / 3600, s / 60 % 60, s % 60);
 }
 
 class Walk {
@@ -119,8 +118,7 @@ public:
                 seconds = m.entry == QLatin1String(e.text) ? e.seconds : seconds;
             if (seconds < 0)
                 return message("Start: a message");
-            std::tie(m.h, m.m, m.s) =
-                std::tuple(seconds / 3600, seconds / 60 % 60, seconds % 60 + 1);
+            m.left = seconds + 1;
             m.hook = m.onOff = false;
             return restart(Running, "Start");
         }
@@ -168,25 +166,25 @@ public:
         const frmTimer *w = m_rig.w;
         const test::FakePlatform &f = m_rig.fake;
         const frmSoundPkr *picker = Forms::SoundPkrIfLoaded();
-        const bool counting = m.state == Running || m.state == Paused;
+        QStringList on = m.state == Running || m.state == Paused
+                             ? QStringList{m.state == Paused ? "Resume" : "Pause", "Reset"}
+                             : QStringList{"Start"};
+        on << (m.state == Running || m.state == Alarm ? "timer on" : "timer off") << m.caption
+           << (m.state == Idle ? QString(TimerRig::Idle).section('|', -1) : "");
         const QList<std::tuple<const char *, QVariant, QVariant>> shownAndWanted = {
-            {"Start", w->cmdGo->isEnabled(), !counting},
-            {"Pause", w->cmdPause->isEnabled(), counting},
-            {"Reset", w->cmdReset->isEnabled(), counting},
-            {"Resume", w->cmdPause->text() == "Resume", m.state == Paused},
-            {"timer", w->Timer2->Enabled(), m.state == Running || m.state == Alarm},
-            {"prompt", w->lblLabel1->text() == Prompt, m.state == Idle},
+            {"buttons|timer|title|prompt", m_rig.state(), on.join('|')},
             {"memo look", m_rig.memo(), m.red ? TimerRig::Red : TimerRig::plain()},
             {"Mute", w->mnuOptionsMute->isChecked(), m.mute},
             {"New Phone", w->mnuNewPhone->isChecked(), m.phone == 'n'},
             {"Old Phone", w->mnuOldPhone->isChecked(), m.phone == 'o'},
-            {"counters", hms(w->lngHours, w->lngMins, w->lngSecs), hms(m.h, m.m, m.s)},
-            {"title", w->windowTitle(), m.caption},
+            {"counters", w->lngHours * 3600 + w->lngMins * 60 + w->lngSecs, m.left},
             {"entry", w->txtNumMin->text(), m.entry},
             {"memo", w->txtMemo->text(), m.memo},
             {"plays", int(f.plays.size()), m.plays},
             {"beeps", f.beeps, m.beeps},
-            {"played", f.plays.isEmpty() ? QString() : f.plays.last().path, m.played},
+            {"played",
+             f.plays.isEmpty() ? "" : f.plays.last().path + (f.plays.last().wait ? " waited" : ""),
+             m.played},
             {"messages", int(f.messages.size()), m.messages},
             {"alarm", w->m_WaveFile, m.wave},
             {"stored", f.stored("Current"), m.stored},
@@ -262,8 +260,7 @@ private:
     {
         ++m.ticks;
         m.onOff = !m.onOff;
-        const int left = m.h * 3600 + m.m * 60 + m.s;
-        if (left == 1) {
+        if (m.left == 1) {
             if (!m.mute && m_rig.fake.waveDevices > 0 && !m.hook) {
                 ++m.plays;
                 m.hook = true;
@@ -274,12 +271,10 @@ private:
             m.red = true;
             m.state = Alarm;
         }
-        if (left == 0) {
+        if (m.left == 0) {
             idle();
         } else if (m.onOff) {
-            std::tie(m.h, m.m, m.s) =
-                std::tuple((left - 1) / 3600, (left - 1) / 60 % 60, (left - 1) % 60);
-            m.entry = hms(m.h, m.m, m.s);
+            m.entry = hms(--m.left);
             m.caption = "Brivel - " + m.entry;
         }
     }
@@ -373,22 +368,13 @@ private slots:
             rig.start("0.05");
             rig.tick(5);
             rig.w->setVisible(!hidden);
-            rig.tick(); // the alarm
-            QCOMPARE(rig.fake.plays.size(), 1);
-            QCOMPARE(rig.memo(), TimerRig::Red);
-            QCOMPARE(rig.state(), "Start|timer on|Brivel - 00:00:01|");
+            rig.tick();                                          // the alarm
             QVERIFY(rig.fake.attention.isEmpty());               // active or hidden: nothing to ask
             QCOMPARE(rig.fake.notices, QStringList{"withdraw"}); // nor to notify, Start withdraws
             QCOMPARE(rig.w->focusWidget() == rig.w->txtNumMin, !hidden);
             rig.tick(2);
-            QCOMPARE(rig.state(), TimerRig::Idle);
-            QCOMPARE(rig.w->txtNumMin->text(), "");
             QVERIFY(!rig.w->Timer2->isArmed());
             QCOMPARE(rig.w->focusWidget() == rig.w->cmdGo, !hidden);
-            rig.tick(4);
-            QCOMPARE(rig.fake.plays.size(), 1);
-            QVERIFY(!rig.fake.plays[0].wait);
-            QCOMPARE(rig.fake.beeps, 1);
         }
     }
 
@@ -510,13 +496,11 @@ private slots:
             QCOMPARE(titles, 1);
             QCOMPARE(rig.w->txtNumMin->text(), shown);
             QCOMPARE(rig.memo(), plays ? TimerRig::Red : TimerRig::plain());
-            QCOMPARE(rig.fake.plays.size(), plays);
             rig.tick(2);
             QCOMPARE(rig.fake.plays.size(), plays);
             QCOMPARE(rig.fake.beeps, plays);
             QCOMPARE(rig.state(),
                      plays ? TimerRig::Idle : "Pause|Reset|timer on|Brivel - 05:00:00|");
-            QCOMPARE(rig.w->txtNumMin->text(), plays ? "" : "05:00:00");
         }
     }
 };
