@@ -38,7 +38,6 @@ public:
     void SaveSetting(const QString &a, const QString &s, const QString &k,
                      const QString &v) override
     {
-        ++saves;
         settings.insert(a + '|' + s + '|' + k, v);
     }
     int waveOutDeviceCount() override { return waveDevices; }
@@ -47,7 +46,7 @@ public:
     {
         if (playThrows)
             throw std::runtime_error("no sound service");
-        plays.append({path, wait});
+        plays.append(wait ? path + " (waited)" : path);
     }
     void beep() override { ++beeps; }
     // The window manager's side: tst_real_desktop.
@@ -80,11 +79,6 @@ public:
             m_hive = std::make_unique<MachineHive>(hivePath);
         return *m_hive;
     }
-    void advance(qint64 ms) { now += ms; }
-    QString stored(const QString &key) const
-    {
-        return settings.value(App + '|' + Section + '|' + key);
-    }
 
     // Answers.
     int waveDevices = 1;
@@ -96,12 +90,8 @@ public:
     qint64 now = 1'000'000;
     // Records.
     QHash<QString, QString> settings; // "Brivel|Settings\WaveFile|Current" -> value
-    int saves = 0, beeps = 0;
-    struct Play {
-        QString path;
-        bool wait;
-    };
-    QList<Play> plays;
+    int beeps = 0;
+    QStringList plays; // the wave, and " (waited)" for a play that holds the window
     QStringList preloaded, messages;
     QList<bool> attention;             // asked for, or ended
     QStringList notices;               // "show <body>" or "withdraw"
@@ -192,7 +182,7 @@ struct TimerRig {
     void tick(int count = 1)
     {
         for (int i = 0; i < count; ++i) {
-            fake.advance(TickIntervalMs);
+            fake.now += TickIntervalMs;
             w->Timer2->catchUp();
         }
     }
