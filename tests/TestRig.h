@@ -85,19 +85,17 @@ public:
     QString folder = "/opt/brivel", helpFile = "/opt/brivel/Brivel Help.hlp";
     QStringList existingFiles;
     bool playThrows = false;
-    qint64 startResult = 4242; // 0: the start fails
-    QString hivePath;          // empty: none
-    qint64 now = 1'000'000;
-    // Records.
+    qint64 startResult = 4242, now = 1'000'000; // startResult 0: the start fails
+    QString hivePath;                           // empty: none
+    // Records. plays: the wave, and " (waited)" for a play that holds the
+    // window; notices: "show <body>" or "withdraw"; starts: "command line|show
+    // window", and "|frame" when given one.
     QHash<QString, QString> settings; // "Brivel|Settings\WaveFile|Current" -> value
     int beeps = 0;
-    QStringList plays; // the wave, and " (waited)" for a play that holds the window
-    QStringList preloaded, messages;
+    QStringList plays, preloaded, messages, notices, starts;
     QList<bool> attention;             // asked for, or ended
-    QStringList notices;               // "show <body>" or "withdraw"
     std::function<void()> clickNotice; // the user clicks the notification
     QList<QWindow *> offTaskbar;
-    QStringList starts; // "command line|show window", and "|frame" when given one
 
 private:
     std::unique_ptr<MachineHive> m_hive;
