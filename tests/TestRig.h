@@ -189,16 +189,13 @@ struct TimerRig {
         return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : "-";
     }
     // After an alarm the memo is bold red; a click makes it plain, in the
-    // desktop's own text colour.
-    static constexpr auto Red = "bold #ff0000";
-    static QString plain()
-    {
-        return "plain " + QApplication::palette().color(QPalette::Text).name();
-    }
+    // desktop's own text colour, which is named by no colour.
+    static constexpr auto Red = "bold #ff0000", Plain = "plain";
     QString memo() const
     {
-        const QString look = w->txtMemo->palette().color(QPalette::Text).name();
-        return (w->txtMemo->font().bold() ? "bold " : "plain ") + look;
+        const QColor look = w->txtMemo->palette().color(QPalette::Text);
+        const bool own = look == QApplication::palette().color(QPalette::Text);
+        return (w->txtMemo->font().bold() ? "bold" : "plain") + (own ? "" : ' ' + look.name());
     }
     // The buttons that are on, whether the timer runs, the title and the
     // prompt: one string, so that a check shows which of them differs.
