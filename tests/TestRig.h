@@ -38,7 +38,6 @@ public:
     void SaveSetting(const QString &a, const QString &s, const QString &k,
                      const QString &v) override
     {
-        ++saves;
         settings.insert(a + '|' + s + '|' + k, v);
     }
     int waveOutDeviceCount() override { return waveDevices; }
@@ -47,7 +46,7 @@ public:
     {
         if (playThrows)
             throw std::runtime_error("no sound service");
-        plays.append({path, wait});
+        plays.append(wait ? path + " (waited)" : path);
     }
     void beep() override { ++beeps; }
     // The window manager's side: tst_real_desktop.
@@ -80,34 +79,23 @@ public:
             m_hive = std::make_unique<MachineHive>(hivePath);
         return *m_hive;
     }
-    void advance(qint64 ms) { now += ms; }
-    QString stored(const QString &key) const
-    {
-        return settings.value(App + '|' + Section + '|' + key);
-    }
 
     // Answers.
     int waveDevices = 1;
     QString folder = "/opt/brivel", helpFile = "/opt/brivel/Brivel Help.hlp";
     QStringList existingFiles;
     bool playThrows = false;
-    qint64 startResult = 4242; // 0: the start fails
-    QString hivePath;          // empty: none
-    qint64 now = 1'000'000;
-    // Records.
+    qint64 startResult = 4242, now = 1'000'000; // startResult 0: the start fails
+    QString hivePath;                           // empty: none
+    // Records. plays: the wave, and " (waited)" for a play that holds the
+    // window; notices: "show <body>" or "withdraw"; starts: "command line|show
+    // window", and "|frame" when given one.
     QHash<QString, QString> settings; // "Brivel|Settings\WaveFile|Current" -> value
-    int saves = 0, beeps = 0;
-    struct Play {
-        QString path;
-        bool wait;
-    };
-    QList<Play> plays;
-    QStringList preloaded, messages;
+    int beeps = 0;
+    QStringList plays, preloaded, messages, notices, starts;
     QList<bool> attention;             // asked for, or ended
-    QStringList notices;               // "show <body>" or "withdraw"
     std::function<void()> clickNotice; // the user clicks the notification
     QList<QWindow *> offTaskbar;
-    QStringList starts; // "command line|show window", and "|frame" when given one
 
 private:
     std::unique_ptr<MachineHive> m_hive;
@@ -192,7 +180,7 @@ struct TimerRig {
     void tick(int count = 1)
     {
         for (int i = 0; i < count; ++i) {
-            fake.advance(TickIntervalMs);
+            fake.now += TickIntervalMs;
             w->Timer2->catchUp();
         }
     }
@@ -201,16 +189,13 @@ struct TimerRig {
         return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : "-";
     }
     // After an alarm the memo is bold red; a click makes it plain, in the
-    // desktop's own text colour.
-    static constexpr auto Red = "bold #ff0000";
-    static QString plain()
-    {
-        return "plain " + QApplication::palette().color(QPalette::Text).name();
-    }
+    // desktop's own text colour, which is named by no colour.
+    static constexpr auto Red = "bold #ff0000", Plain = "plain";
     QString memo() const
     {
-        const QString look = w->txtMemo->palette().color(QPalette::Text).name();
-        return (w->txtMemo->font().bold() ? "bold " : "plain ") + look;
+        const QColor look = w->txtMemo->palette().color(QPalette::Text);
+        const bool own = look == QApplication::palette().color(QPalette::Text);
+        return (w->txtMemo->font().bold() ? "bold" : "plain") + (own ? "" : ' ' + look.name());
     }
     // The buttons that are on, whether the timer runs, the title and the
     // prompt: one string, so that a check shows which of them differs.
