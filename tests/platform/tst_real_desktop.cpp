@@ -322,7 +322,7 @@ private slots:
         for (int i = 0; i < 3; ++i)
             QTest::keyClick(rig.w->txtNumMin, Qt::Key_F1);
         const QStringList search{"search", "--onlyvisible", "--name", "^Brivel Help$"};
-        QTRY_VERIFY_WITH_TIMEOUT(!test::output("xdotool", search).isEmpty(), 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(!test::output("xdotool", search).isEmpty(), 30000);
         QTRY_COMPARE(platform.viewers().size(), 1); // of three started
         const QString id = test::output("xdotool", search);
         QTRY_VERIFY(test::xprop(id.toULongLong(), "_NET_FRAME_EXTENTS").contains('='));
