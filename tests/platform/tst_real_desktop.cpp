@@ -8,7 +8,11 @@
 #include "HelpViewer.h"
 #include "SinkRecorder.h"
 #include "TestRig.h"
+#include "platform/DesktopNotifier.h"
 #include "sound/PickerLists.h"
+
+#include <QDBusMessage>
+#include <QDBusVirtualObject>
 
 #include <xcb/xcb.h>
 
@@ -50,6 +54,21 @@ bool stackedAbove(QWidget *upper, QWidget *lower)
     return at(lower) >= 0 && at(upper) > at(lower);
 }
 } // namespace
+
+// A notification service that numbers the notifications it shows from 1.
+class NotificationService : public QDBusVirtualObject {
+public:
+    uint shown = 0;
+    bool handleMessage(const QDBusMessage &call, const QDBusConnection &bus) override
+    {
+        if (call.member() == "Notify")
+            return bus.send(call.createReply(++shown));
+        if (call.member() == "GetCapabilities")
+            return bus.send(call.createReply(QStringList{"body", "actions"}));
+        return bus.send(call.createReply());
+    }
+    QString introspect(const QString &) const override { return {}; }
+};
 
 bool sox(const QStringList &args)
 {
@@ -310,6 +329,36 @@ private slots:
             "\"desktop-entry\" variant string \"org.brivel.Brivel\" ) dict entry( string "
             "\"suppress-sound\" variant boolean true ) dict entry( string \"urgency\" variant "
             "byte 1 ) ] int32 -1");
+    }
+
+    // Only a click on the default action of Brivel's own notification
+    // brings the timer up: not one on another program's notification.
+    void notificationOfAnother()
+    {
+        NotificationService service;
+        QDBusConnection bus = QDBusConnection::connectToBus(QDBusConnection::SessionBus, "service");
+        const auto end = qScopeGuard([] { QDBusConnection::disconnectFromBus("service"); });
+        const QString path = "/org/freedesktop/Notifications",
+                      name = "org.freedesktop.Notifications";
+        QVERIFY(bus.registerVirtualObject(path, &service));
+        QVERIFY(bus.registerService(name));
+        const auto click = [&](uint id, const QString &action) {
+            bus.send(QDBusMessage::createSignal(path, name, "ActionInvoked") << id << action);
+        };
+        int activations = 0;
+        const auto activate = [&activations] { ++activations; };
+        DesktopNotifier notifier;
+        notifier.connectToBus();
+        notifier.show("Tea", activate);
+        QTRY_COMPARE(service.shown, 1u);
+        click(9, "default");
+        click(1, "other");
+        // Shown again: the service's answers reach Brivel after those clicks.
+        notifier.show("Tea", activate);
+        QTRY_COMPARE(service.shown, 2u);
+        QCOMPARE(activations, 0);
+        click(2, "default");
+        QTRY_COMPARE(activations, 1);
     }
 
     // F1 pressed three times leaves one viewer at the topic, beside the
