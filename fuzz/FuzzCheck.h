@@ -3,15 +3,10 @@
 
 #include <QString>
 
-#include <cstdio>
-#include <cstdlib>
-
 // A property that does not hold: say which, with the input's detail, and
 // abort so that libFuzzer keeps the input.
 inline void check(bool ok, const char *what, const QString &detail = {})
 {
-    if (!ok) {
-        std::fprintf(stderr, "%s: \"%s\"\n", what, qPrintable(detail));
-        std::abort();
-    }
+    if (!ok)
+        qFatal("%s: \"%s\"", what, qPrintable(detail));
 }

@@ -19,9 +19,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QByteArray text(reinterpret_cast<const char *>(data), qsizetype(size));
     const auto keys = MachineHive::parse(text);
     QFile file(folder.filePath("machine.reg"));
-    check(file.open(QIODevice::WriteOnly | QIODevice::Truncate), "open");
+    check(file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered), "open");
     check(file.write(text) == text.size(), "write");
-    check(file.flush(), "flush");
     MachineHive hive(file.fileName());
     HKEY h = 0;
     if (!keys) {
@@ -41,7 +40,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             continue;
         check(hive.RegOpenKeyExA(HKEY_LOCAL_MACHINE, name, 0, 0x2003F, &h) == ERROR_SUCCESS, "open",
               key.key());
-        check(h, "no handle", key.key());
         for (auto v = key->values.constBegin(); v != key->values.constEnd(); ++v) {
             const QByteArray value = v.key().toLocal8Bit();
             if (value.contains('\0') || QString::fromLocal8Bit(value) != v.key())

@@ -7,7 +7,6 @@
 #include "about/frmAbout.h"
 #include "platform/LinuxPlatform.h"
 #include "platform/MachineHive.h"
-#include "platform/ViewerProtocol.h"
 #include "sound/AlarmSettings.h"
 #include "sound/frmSoundPkr.h"
 #include "timer/Forms.h"
@@ -61,10 +60,8 @@ public:
     void withdrawNotification() override { notices.append("withdraw"); }
     qint64 startProgram(const QString &line, int show, const QRect &beside) override
     {
-        QString start = line + '|' + QString::number(show);
-        if (!beside.isNull())
-            start += '|' + viewer::frameText(beside);
-        starts.append(start);
+        const QString frame = beside.isNull() ? QString() : '|' + viewer::frameText(beside);
+        starts.append(line + '|' + QString::number(show) + frame);
         return startResult;
     }
     bool fileExists(const QString &path) override { return existingFiles.contains(path); }
@@ -265,8 +262,7 @@ inline QString xprop(WId window, const QString &property)
         if (qEnvironmentVariableIsEmpty("DISPLAY"))                                                \
             qputenv("QT_QPA_PLATFORM", "offscreen");                                               \
         if (qgetenv("QT_QPA_PLATFORM") == "offscreen") /* nor a session bus */                     \
-            qputenv("DBUS_SESSION_BUS_ADDRESS",                                                    \
-                    "unix:path=" + QFile::encodeName(home.path()) + "/no-bus");                    \
+            qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/dev/null/no-bus");                     \
         QApplication app(argc, argv);                                                              \
         TestClass test;                                                                            \
         return QTest::qExec(&test, argc, argv);                                                    \
