@@ -47,8 +47,7 @@ public:
     double loud(double from, double to, bool first = true) const
     {
         const auto *samples = reinterpret_cast<const qint16 *>(m_data.constData());
-        const qsizetype lo = index(from);
-        const qsizetype hi = index(to);
+        const qsizetype lo = index(from), hi = index(to);
         for (qsizetype k = 0; k < hi - lo; ++k) {
             const qsizetype i = first ? lo + k : hi - 1 - k;
             if (std::abs(samples[i]) > 2000)

@@ -1,14 +1,10 @@
 # SPDX-License-Identifier: MIT
-# The installed Brivel. Included from tests/CMakeLists.txt, this file defines
-# the tests; each runs this same file as a script for its check:
-#   layout: cmake --install into a scratch prefix gives the program folder,
-#           the command as a relative link, the desktop entry, metainfo and
-#           icons, and appstreamcli accepts the tree;
-#   start:  the installed command opens its window, and F1 starts the
-#           viewer of the installed program folder (real desktop);
-#   package: scripts/package.sh makes a package with no lintian error, its
-#           dependencies found in the binaries and its paths fixed into
-#           /usr/lib/brivel; unpacked, it passes layout and start.
+# The installed Brivel: the tests defined at the end each run this file as a script.
+#   layout:  cmake --install into a scratch prefix gives the program folder, the command as a
+#            relative link, the desktop entry, metainfo and icons; appstreamcli accepts them.
+#   start:   the installed command opens its window; F1 starts the installed viewer (real).
+#   package: scripts/package.sh makes a package lintian accepts, its dependencies found in the
+#            binaries and its paths fixed into /usr/lib/brivel; unpacked, it passes both.
 if(CMAKE_SCRIPT_MODE_FILE)
   set(WORK "${BUILD}/tests/install-${CHECK}")
   set(P "${WORK}/prefix")
@@ -47,8 +43,6 @@ if(CMAKE_SCRIPT_MODE_FILE)
         ../../share/icons/hicolor/scalable/apps/${APP_ID}.svg)
       expect("EXISTS \"${progdir}/${_file}\"" "missing ${_file}")
     endforeach()
-    execute_process(COMMAND test -x "${progdir}/Brivel" -a -x "${progdir}/Winhlp32.exe" RESULT_VARIABLE _rc)
-    expect("_rc EQUAL 0" "the program or viewer is not executable")
     # A relative link: the program folder is found through it, and the tree can move.
     file(READ_SYMLINK "${P}/bin/brivel" _target)
     file(REAL_PATH "${P}/bin/brivel" _real)
@@ -79,10 +73,9 @@ if(CMAKE_SCRIPT_MODE_FILE)
   return()
 endif()
 
-# The files as they are installed pass the desktop's own validators.
+# The desktop entry passes the desktop's own validator (the metainfo: appstreamcli in layout).
 add_test(NAME install_desktop_entry COMMAND desktop-file-validate "${PROJECT_SOURCE_DIR}/resources/${BRIVEL_APP_ID}.desktop")
-add_test(NAME install_metainfo COMMAND appstreamcli validate --no-net "${PROJECT_SOURCE_DIR}/resources/${BRIVEL_APP_ID}.metainfo.xml")
-set_tests_properties(install_desktop_entry install_metainfo PROPERTIES LABELS install FAIL_REGULAR_EXPRESSION "(^|\n)(E|W):|error:|warning:")
+set_tests_properties(install_desktop_entry PROPERTIES LABELS install FAIL_REGULAR_EXPRESSION "error:|warning:")
 foreach(_check IN ITEMS layout start package)
   add_test(NAME install_${_check} COMMAND "${CMAKE_COMMAND}" -DCHECK=${_check} "-DBUILD=${CMAKE_BINARY_DIR}"
     "-DSOURCE=${PROJECT_SOURCE_DIR}" "-DAPP_ID=${BRIVEL_APP_ID}" -P "${CMAKE_CURRENT_LIST_FILE}")
