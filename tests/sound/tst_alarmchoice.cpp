@@ -90,7 +90,8 @@ private slots:
                                           {2, b - 15, Qt::SizeBDiagCursor},
                                           {r, b, Qt::SizeFDiagCursor},
                                           {20, 1, Qt::SizeVerCursor},
-                                          {r, 40, Qt::SizeHorCursor}}) {
+                                          {r, 40, Qt::SizeHorCursor},
+                                          {2, 40, Qt::SizeHorCursor}}) {
             QTest::mouseMove(&p, {x, y});
             QVERIFY2(p.cursor().shape() == shape, qPrintable(QString("%1,%2").arg(x).arg(y)));
         }
