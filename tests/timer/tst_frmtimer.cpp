@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The main window over the fake platform. A seeded random walk of user
 // actions against a model of the window: its state (Idle, Running, Paused,
-// Alarm) with buttons and captions, the counters and the display, the
+// Alarm) with buttons and captions, the display, the
 // alarm's sounds, the memo, Mute, the sound picker and the stored alarm,
 // compared after every step, typing in C and in de_DE (BRIVEL_SOAK_SEED
 // replays a walk, BRIVEL_SOAK_STEPS sets its length). Then what the walk does
@@ -175,7 +175,6 @@ public:
             {"Mute", w->mnuOptionsMute->isChecked(), m.mute},
             {"New Phone", w->mnuNewPhone->isChecked(), m.phone == 'n'},
             {"Old Phone", w->mnuOldPhone->isChecked(), m.phone == 'o'},
-            {"counters", w->lngHours * 3600 + w->lngMins * 60 + w->lngSecs, m.left},
             {"entry", w->txtNumMin->text(), m.entry},
             {"memo", w->txtMemo->text(), m.memo},
             {"beeps", f.beeps, m.beeps},
