@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: MIT
 // The main window over the fake platform. A seeded random walk of user
 // actions against a model of the window: its state (Idle, Running, Paused,
-// Alarm) with buttons and captions, the display, the
-// alarm's sounds, the memo, Mute, the sound picker and the stored alarm,
-// compared after every step, typing in C and in de_DE (BRIVEL_SOAK_SEED
-// replays a walk, BRIVEL_SOAK_STEPS sets its length). Then what the walk does
-// not see: focus and messages at Start and through a countdown, what the user
-// sees, the notification, a failing sound service, and a long sleep.
+// Alarm) with buttons and captions, the display, the alarm's sounds, the
+// memo, Mute, the sound picker and the stored alarm, compared after every
+// step, typing in C and in de_DE (BRIVEL_SOAK_SEED replays a walk,
+// BRIVEL_SOAK_STEPS sets its length). Then what the walk does not see: what
+// the user sees, focus and messages at Start and through a countdown, the
+// notification, and a long sleep, with a failing sound service.
 #include "TestRig.h"
 #include "sound/PickerLists.h"
 
@@ -116,13 +116,17 @@ public:
             }
             m.left = seconds + 1;
             m.hook = m.onOff = false;
-            return restart(Running, "Start");
+            m.state = Running;
+            m.next = m_rig.fake.now + TickIntervalMs; // Start and Pause restart the schedule
+            return "Start";
         }
         if (roll < 74) {
             QTest::mouseClick(w->cmdPause, Qt::LeftButton);
             if (!m.counting())
                 return "Pause (off)";
-            return restart(m.state == Paused ? Running : Paused, "Pause");
+            m.state = m.state == Paused ? Running : Paused;
+            m.next = m_rig.fake.now + TickIntervalMs;
+            return "Pause";
         }
         if (roll < 78) {
             // Reset keeps the counters and the phase; the menu works in every state.
@@ -163,7 +167,6 @@ public:
     QString check() const
     {
         const frmTimer *w = m_rig.w;
-        const test::FakePlatform &f = m_rig.fake;
         const frmSoundPkr *picker = Forms::SoundPkrIfLoaded();
         QStringList on = m.counting() ? QStringList{m.state == Paused ? "Resume" : "Pause", "Reset"}
                                       : QStringList{"Start"};
@@ -177,11 +180,11 @@ public:
             {"Old Phone", w->mnuOldPhone->isChecked(), m.phone == 'o'},
             {"entry", w->txtNumMin->text(), m.entry},
             {"memo", w->txtMemo->text(), m.memo},
-            {"beeps", f.beeps, m.beeps},
-            {"played", f.plays.join(", "), m.played.join(", ")},
-            {"messages", int(f.messages.size()), m.messages},
+            {"beeps", m_rig.fake.beeps, m.beeps},
+            {"played", m_rig.fake.plays.join(", "), m.played.join(", ")},
+            {"messages", int(m_rig.fake.messages.size()), m.messages},
             {"alarm", w->m_WaveFile, m.wave},
-            {"stored", f.settings.value(CurrentKey), m.stored},
+            {"stored", m_rig.fake.settings.value(CurrentKey), m.stored},
             {"picker shown", picker && picker->isVisible(), m.picker},
             {"main hidden", w->isHidden(), m.mainHidden}};
         QString diff;
@@ -224,12 +227,6 @@ private:
     }
 
     int pick(int count) { return int(m_random() % quint64(count)); }
-    QString restart(State state, const QString &step)
-    {
-        m.state = state;
-        m.next = m_rig.fake.now + TickIntervalMs;
-        return step;
-    }
     void idle()
     {
         m.state = Idle;
