@@ -41,8 +41,7 @@ struct Model {
     State state = Idle;
     int left = 0; // the counters, in seconds
     bool onOff = false, hook = false, mute = false, red = false, picker = false, mainHidden = false;
-    char phone = 'n'; // the mark: New Phone, Old Phone, or none ('-')
-    qint64 next = 0;  // when the next tick is due
+    qint64 next = 0; // when the next tick is due
     // selected: the file clicked in the picker
     QString entry, caption = QStringLiteral("Brivel"), memo, wave, stored, selected;
     QStringList played;
@@ -66,7 +65,6 @@ public:
     {
         m.stored = Stored[devices]; // the store is left as it was
         m.wave = devices ? m_rig.fake.folder + "/Phonerng.wav" : m.stored;
-        m.phone = devices ? 'o' : '-';
     }
 
     // One user action or a move of the clock, on the window and the model.
@@ -147,7 +145,6 @@ public:
         if (roll < 86) {
             const bool newPhone = pick(2);
             (newPhone ? w->mnuNewPhone : w->mnuOldPhone)->trigger();
-            m.phone = newPhone ? 'n' : 'o';
             m.wave = m.stored = m_rig.fake.folder + (newPhone ? "/Phonenew.wav" : "/Phonerng.wav");
             return m.wave;
         }
@@ -176,8 +173,9 @@ public:
             {"buttons|timer|title|prompt", m_rig.state(), on.join('|')},
             {"memo look", m_rig.memo(), m.red ? TimerRig::Red : TimerRig::Plain},
             {"Mute", w->mnuOptionsMute->isChecked(), m.mute},
-            {"New Phone", w->mnuNewPhone->isChecked(), m.phone == 'n'},
-            {"Old Phone", w->mnuOldPhone->isChecked(), m.phone == 'o'},
+            // A ring's mark is on while that ring of the program folder is the alarm.
+            {"New Phone", w->mnuNewPhone->isChecked(), m.wave == m_dir.filePath("Phonenew.wav")},
+            {"Old Phone", w->mnuOldPhone->isChecked(), m.wave == m_dir.filePath("Phonerng.wav")},
             {"entry", w->txtNumMin->text(), m.entry},
             {"memo", w->txtMemo->text(), m.memo},
             {"beeps", m_rig.fake.beeps, m.beeps},
@@ -221,7 +219,6 @@ private:
             return "picker OK: a message";
         }
         m.wave = m.stored = m_dir.filePath(m.selected);
-        m.phone = '-';
         m.mute = m.picker = m.mainHidden = false;
         return "picker OK";
     }
