@@ -69,7 +69,6 @@ private slots:
         QCOMPARE(test::windows(), "frmTimer");
         p = &open();
         QCOMPARE(p->bxDirectories->Path(), at("sub"));
-        QCOMPARE(p->bxFiles->FileName(), "");
         QCOMPARE(p->txtCurrentPath->text(), at("sub/" + Odd));
         QVERIFY(test::clickItem(p->bxFiles, Odd, true));
         QTest::mouseClick(Forms::Timer().cmdExit, Qt::LeftButton);
