@@ -127,7 +127,7 @@ public:
             return "Pause";
         }
         if (roll < 78) {
-            // Reset keeps the counters and the phase; the menu works in every state.
+            // The menu's Reset works in every state, the button's while counting.
             if (roll < 76)
                 w->mnuFileReset->trigger();
             else
