@@ -46,14 +46,20 @@ public:
     // First or last instant in [from, to) louder than a faint hiss; NaN if none.
     double loud(double from, double to, bool first = true) const
     {
-        const auto *samples = reinterpret_cast<const qint16 *>(m_data.constData());
-        const qsizetype lo = index(from), hi = index(to);
-        for (qsizetype k = 0; k < hi - lo; ++k) {
-            const qsizetype i = first ? lo + k : hi - 1 - k;
-            if (std::abs(samples[i]) > 2000)
-                return at(i);
-        }
-        return NAN;
+        const qsizetype i = find(index(from), index(to), first);
+        return i < 0 ? NAN : at(i);
+    }
+    // The same in [from, to) milliseconds after the instant onset, in
+    // milliseconds after it: counted in the sink's own samples, so exact also
+    // where the recorder was late to hear of them.
+    double loudAfter(double onset, double from, double to, bool first = true) const
+    {
+        const qsizetype base = index(onset);
+        const auto sample = [&](double ms) {
+            return std::min(base + qsizetype(ms * Rate / 1000), m_data.size() / 2);
+        };
+        const qsizetype i = find(sample(from), sample(to), first);
+        return i < 0 ? NAN : double(i - base) * 1000.0 / Rate;
     }
 
 private:
@@ -61,6 +67,17 @@ private:
         qsizetype end; // samples recorded with it
         double arrived;
     };
+    // The first or last sample in [lo, hi) louder than a faint hiss; -1 if none.
+    qsizetype find(qsizetype lo, qsizetype hi, bool first) const
+    {
+        const auto *samples = reinterpret_cast<const qint16 *>(m_data.constData());
+        for (qsizetype k = 0; k < hi - lo; ++k) {
+            const qsizetype i = first ? lo + k : hi - 1 - k;
+            if (std::abs(samples[i]) > 2000)
+                return i;
+        }
+        return -1;
+    }
     // When a sample sounded: before each piece from its own on arrived. Only
     // the next quarter second's pieces count, the sink's clock being a little
     // apart from this one.
