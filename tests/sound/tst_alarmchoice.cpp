@@ -106,28 +106,25 @@ private slots:
     {
         if (geteuid() == 0)
             QSKIP("permissions do not hold for root: ctest runs this as nobody");
-        QVERIFY(QDir().mkpath(at("open/inner")));
-        QVERIFY(QDir().mkpath(at("volume/inner")));
-        QVERIFY(test::writeFile(at("volume/ring.wav"), {}));
         // locked: empty, so that the temporary folder goes away with it
-        const QString readable = at("open"), locked = at("open/inner"), volume = at("volume");
+        const QString locked = at("locked"), volume = at("volume");
+        QVERIFY(QDir().mkpath(locked));
+        QVERIFY(QDir().mkpath(volume + "/inner"));
+        QVERIFY(test::writeFile(volume + "/ring.wav", {}));
         QVERIFY(QFile::setPermissions(locked, {}));
         for (const char *key : {"Directory", "Files"}) // where the lists were last
             m_platform.SaveSetting(test::App, test::Section, key, locked);
         frmSoundPkr *p = &open();
         QCOMPARE(p->bxDirectories->Path(), m_dir->path());
         QCOMPARE(p->bxFiles->Path(), m_dir->path());
-        QVERIFY(p->bxDirectories->setPath(readable));
         QVERIFY(test::clickItem(p->bxDirectories, locked, true));
         QCOMPARE(m_platform.beeps, 1);
-        QCOMPARE(p->bxFiles->Path(), readable);
         QVERIFY(p->bxDirectories->setPath(volume)); // unmounted while shown
         QVERIFY(test::clickItem(p->bxFiles, "ring.wav"));
         QVERIFY(test::clickItem(p->bxDirectories, volume + "/inner")); // once listed
         QVERIFY(QDir(volume).removeRecursively());
         QVERIFY(test::clickItem(p->bxDirectories, volume + "/inner", true));
         QCOMPARE(m_platform.beeps, 2);
-        QCOMPARE(p->bxDirectories->Path(), volume);
         QTest::mouseClick(p->cmdOK, Qt::LeftButton);
         QCOMPARE(Forms::Timer().m_WaveFile, volume + "/ring.wav");
         QVERIFY(m_platform.messages.isEmpty());

@@ -88,11 +88,10 @@ public:
             return QString::number(ms) + " ms";
         }
         if (roll < 55) {
-            const Entry &e = Entries[pick(std::size(Entries))];
+            m.entry = QLatin1String(Entries[pick(std::size(Entries))].text);
             w->txtNumMin->selectAll();
             QTest::keyClick(w->txtNumMin, Qt::Key_Backspace);
-            QTest::keyClicks(w->txtNumMin, QLatin1String(e.text));
-            m.entry = QLatin1String(e.text);
+            QTest::keyClicks(w->txtNumMin, m.entry);
             return "type \"" + m.entry + '"';
         }
         if (roll < 66) {
