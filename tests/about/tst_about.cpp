@@ -13,7 +13,7 @@ const QString Tool = "/opt/sysinfo/MSINFO32.EXE", Shipped = BRIVEL_PROGRAM_DIR "
 
 class TestAbout : public QObject {
     Q_OBJECT
-    std::unique_ptr<test::TimerRig> rig;
+    std::optional<test::TimerRig> rig; // made anew: the old one ends first
 
     frmAbout &openAbout()
     {
@@ -24,8 +24,7 @@ class TestAbout : public QObject {
 private slots:
     void init()
     {
-        rig.reset();
-        rig = std::make_unique<test::TimerRig>(
+        rig.emplace(
             [](test::FakePlatform &f) { f.helpFile = "/home/a b/my  help/Brivel Help.hlp"; });
     }
 
@@ -67,7 +66,7 @@ private slots:
         for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
             frmAbout &about = openAbout();
             QCOMPARE(&openAbout(), &about);
-            QVERIFY(QTest::qWaitForWindowActive(&about));
+            QTRY_COMPARE(QApplication::focusWidget(), about.cmdOK);
             QCOMPARE(about.windowTitle() + " " + about.lblVersion->text(),
                      "About Brivel Version 1.1.0");
             QVERIFY(rig->fake.offTaskbar.contains(about.windowHandle()));
@@ -75,14 +74,12 @@ private slots:
             QCOMPARE(about.minimumSize(), about.maximumSize());
             QVERIFY(
                 !(about.windowFlags() & (Qt::WindowMinMaxButtonsHint | Qt::WindowStaysOnTopHint)));
-            QVERIFY((about.geometry().center() - about.screen()->availableGeometry().center())
-                        .manhattanLength()
-                    <= 2);
+            const QRect screen = about.screen()->availableGeometry();
+            QVERIFY((about.geometry().center() - screen.center()).manhattanLength() <= 2);
             for (const QLabel *l : about.findChildren<QLabel *>())
                 QVERIFY2(l->rect().contains(
                              l->fontMetrics().boundingRect(l->rect(), Qt::TextWordWrap, l->text())),
                          qPrintable(l->text()));
-            QCOMPARE(QApplication::focusWidget(), about.cmdOK);
             QVERIFY(about.cmdOK->isDefault());
             const QPointer<frmAbout> alive(&about);
             QTest::keyClick(QApplication::focusWidget(), key);
