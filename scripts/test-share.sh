@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # Prints how large the tests are against the program: non-blank lines that
-# are not only a comment (// in C++, # in CMake, shell and Python), in the
-# tracked code and build scripts under tests/ and fuzz/, over the same count
-# under src/. The C++ files are counted
+# are not only a // comment, in the tracked code and build scripts under
+# tests/ and fuzz/, over the same count under src/. The C++ files are counted
 # as the project's .clang-format lays them out, so layout cannot change the
 # figure. Fails above a third.
 #   test-share.sh [--files]   (--files: the count of every file too)
@@ -25,9 +24,7 @@ done
 
 count() {
   echo "$files" | grep -E "^($1)/" | while read -r f; do
-    mark='//'
-    case "$f" in *.cpp | *.h) ;; *) mark='#' ;; esac
-    n=$(grep -cvE "^[[:space:]]*($mark.*)?\$" "$copy/$f" || true)
+    n=$(grep -cvE '^[[:space:]]*(//.*)?$' "$copy/$f" || true)
     [ "${SHOW_FILES:-}" ] && printf '%6d %s\n' "$n" "$f" >&2
     echo "$n"
   done | awk '{ s += $1 } END { print s + 0 }'
