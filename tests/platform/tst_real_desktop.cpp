@@ -54,7 +54,9 @@ bool stackedAbove(QWidget *upper, QWidget *lower)
 }
 } // namespace
 
-// A notification service that numbers the notifications it shows from 1.
+// A notification service that numbers the notifications it shows from 1 and
+// whose signals, as some desktops' services do, reach every listener (dunst
+// tells of a click only the program whose notification it was).
 class NotificationService : public QDBusVirtualObject {
 public:
     uint shown = 0;
@@ -62,7 +64,8 @@ public:
     {
         if (call.member() == "Notify")
             return bus.send(call.createReply(++shown));
-        return bus.send(call.createReply(QStringList{"body", "actions"})); // its capabilities
+        // Its capabilities (also to a close, whose answer nobody reads).
+        return bus.send(call.createReply(QStringList{"body", "actions"}));
     }
     QString introspect(const QString &) const override { return {}; }
 };
