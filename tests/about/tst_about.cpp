@@ -81,6 +81,8 @@ private slots:
                              l->fontMetrics().boundingRect(l->rect(), Qt::TextWordWrap, l->text())),
                          qPrintable(l->text()));
             QVERIFY(about.cmdOK->isDefault());
+            about.setWindowState(Qt::WindowMinimized); // by the window manager: it comes back
+            QTRY_COMPARE(about.windowState(), Qt::WindowNoState);
             const QPointer<frmAbout> alive(&about);
             QTest::keyClick(QApplication::focusWidget(), key);
             QCOMPARE(test::windows(), "frmTimer");

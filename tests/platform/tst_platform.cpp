@@ -28,7 +28,8 @@ private slots:
     // A store Brivel cannot use: it starts with what can be read, a choice
     // applies for the run, and the next start has it if it could be stored,
     // in a clean file (a huge one set aside first); a store that cannot be
-    // written (also while another Brivel holds its lock) keeps its old file.
+    // written (also while another Brivel holds its lock) keeps its old file;
+    // the lock of a Brivel that ended while saving is no obstacle.
     void storeAtFault()
     {
         const QByteArray old = "[Settings]\nWaveFile\\Current=" + OldPhone.toUtf8() + "\n";
@@ -40,7 +41,8 @@ private slots:
                  {"file", QByteArray(2 << 20, 'x').prepend(old), NewPhone}, // huge
                  {"folder-file", "mine", NewPhone},
                  {"read-only", old, OldPhone}, // skipped for root: ctest runs this as nobody
-                 {"lock-held", old, OldPhone}}) {
+                 {"lock-held", old, OldPhone},
+                 {"lock-stale", old, OldPhone}}) {
             if (obstacle == "read-only" && geteuid() == 0)
                 continue;
             QDir(folder).removeRecursively();
@@ -51,6 +53,8 @@ private slots:
             QLockFile lock(file + ".lock");
             if (obstacle == "lock-held")
                 QVERIFY(lock.tryLock(0));
+            if (obstacle == "lock-stale") // its process is gone
+                QVERIFY(test::writeFile(file + ".lock", "999999999\n"));
             if (obstacle == "read-only")
                 QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
             test::RecordingPlatform platform;
@@ -61,12 +65,13 @@ private slots:
             QCOMPARE(rig.w->m_WaveFile, chosen);
             QVERIFY(platform.messages.isEmpty());
             // Written afresh, without what made no sense; else untouched.
+            const bool written = obstacle == "file" || obstacle == "lock-stale";
             const QByteArray fresh = "[Settings]\nWaveFile\\Current=" + chosen.toUtf8() + "\n";
-            QCOMPARE(test::fileBytes(store), obstacle == "file" ? fresh : content);
+            QCOMPARE(test::fileBytes(store), written ? fresh : content);
             // A huge one is set aside.
             QCOMPARE(QFile::exists(file + ".bad"), content.size() > 1 << 20);
             test::unloadWindows();
-            QCOMPARE(Forms::Timer().m_WaveFile, obstacle == "file" ? chosen : startsWith);
+            QCOMPARE(Forms::Timer().m_WaveFile, written ? chosen : startsWith);
             QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         }
     }
