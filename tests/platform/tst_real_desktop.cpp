@@ -307,13 +307,14 @@ private slots:
         rig.w->txtMemo->setText("Tea & <cake>");
         rig.start("0");
         QTRY_COMPARE(rig.state(), test::TimerRig::Idle);
+        const auto active = [] { return test::output("xdotool", {"getactivewindow"}); };
         QWidget other;
         other.show();
-        QTRY_COMPARE(test::output("xdotool", {"getactivewindow"}), QString::number(other.winId()));
+        QTRY_COMPARE(active(), QString::number(other.winId()));
         rig.start("0");
         QTRY_COMPARE(test::output("dunstctl", {"count", "displayed"}), "1");
         test::output("dunstctl", {"action", "0"});
-        QTRY_COMPARE(test::output("xdotool", {"getactivewindow"}), main);
+        QTRY_COMPARE(active(), main);
         QTRY_COMPARE(test::output("dunstctl", {"count", "displayed"}), "0");
         // One Notify, while the timer was not active.
         QCOMPARE(
@@ -335,7 +336,7 @@ private slots:
         const auto x = [&id] { return serverFrame(id.toULongLong()).x(); };
         const int beside = x();
         QVERIFY(beside > rig.w->frameGeometry().right());
-        QCOMPARE(test::output("xdotool", {"getactivewindow"}), main);
+        QCOMPARE(active(), main);
         // Where the user puts it, it stays (a move before its frame came is placed once more).
         for (int i = 0; i < 3 && x() >= beside - 250; ++i)
             test::output("xdotool", {"windowmove", "--sync", id, QString::number(beside - 300),
