@@ -27,6 +27,7 @@ declare -A why=(
   [openbox]="tests: a window manager on that display"
   [x11-utils]="tests: read window states (xprop, xwininfo)"
   [xdotool]="tests: press keys and find windows"
+  [wmctrl]="tests: close a window as its title bar's button does"
   [pulseaudio]="tests: a private sound server"
   [dbus-daemon]="tests: a private session bus"
   [dbus-bin]="tests: tell when that bus answers (dbus-send)"
@@ -62,7 +63,7 @@ if [ "$mode" = run ]; then
 elif [ "$mode" = package ]; then
   packages+=("${deb_packages[@]}")
 else
-  packages+=(xvfb openbox x11-utils xdotool dbus-daemon dbus-bin pulseaudio pulseaudio-utils sox imagemagick
+  packages+=(xvfb openbox x11-utils xdotool wmctrl dbus-daemon dbus-bin pulseaudio pulseaudio-utils sox imagemagick
              desktop-file-utils appstream clang clang-format libclang-rt-14-dev
              weston xwayland qt6-wayland lintian "${deb_packages[@]}")
   packages+=(dunst)

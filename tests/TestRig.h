@@ -173,11 +173,12 @@ struct TimerRig {
         w->txtNumMin->setText(minutes);
         w->cmdGo->click();
     }
-    // The fake clock moves on by one interval per tick and the tick comes.
-    void tick(int count = 1)
+    // The fake clock moves on by a step (an interval unless said) and the
+    // tick comes, count times.
+    void tick(int count = 1, qint64 step = TickIntervalMs)
     {
         for (int i = 0; i < count; ++i) {
-            fake.now += TickIntervalMs;
+            fake.now += step;
             w->Timer2->catchUp();
         }
     }

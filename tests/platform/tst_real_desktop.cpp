@@ -328,21 +328,27 @@ private slots:
         // Help, asked for three times.
         for (int i = 0; i < 3; ++i)
             QTest::keyClick(rig.w->txtNumMin, Qt::Key_F1);
-        const QStringList search{"search", "--onlyvisible", "--name", "^Brivel Help$"};
-        QTRY_VERIFY_WITH_TIMEOUT(!test::output("xdotool", search).isEmpty(), 30000);
+        // Found and framed in one look, not looked for again: xdotool's search
+        // prints nothing when a window goes while it looks, as the two viewers
+        // that hand over end now.
+        QString id;
+        const auto framed = [&id] {
+            id = test::output("xdotool", {"search", "--onlyvisible", "--name", "^Brivel Help$"});
+            return test::xprop(id.toULongLong(), "_NET_FRAME_EXTENTS").contains('=');
+        };
+        QVERIFY(QTest::qWaitFor(framed, 30000));
         QTRY_COMPARE(platform.viewers().size(), 1); // of three started
-        const QString id = test::output("xdotool", search);
-        QTRY_VERIFY(test::xprop(id.toULongLong(), "_NET_FRAME_EXTENTS").contains('='));
         const auto x = [&id] { return serverFrame(id.toULongLong()).x(); };
         const int beside = x();
         QVERIFY(beside > rig.w->frameGeometry().right());
         QCOMPARE(active(), main);
         // Where the user puts it, it stays (a move before its frame came is placed once more).
         for (int i = 0; i < 3 && x() >= beside - 250; ++i)
-            test::output("xdotool", {"windowmove", "--sync", id, QString::number(beside - 300),
-                                     "100", "windowactivate", "--sync"});
+            test::output("xdotool",
+                         {"windowmove", "--sync", id, QString::number(beside - 300), "100"});
         QTRY_VERIFY2(x() < beside - 250, qPrintable(QString::number(x() - beside)));
-        test::output("xdotool", {"windowactivate", "--sync", id, "key", "alt+F4"});
+        // Closed as its title bar's button does, wherever the focus is.
+        test::output("wmctrl", {"-i", "-c", id});
         QTRY_VERIFY_WITH_TIMEOUT(platform.viewers().isEmpty(), 10000);
     }
 
