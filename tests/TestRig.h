@@ -252,18 +252,20 @@ inline QString xprop(WId window, const QString &property)
     return output(QStringLiteral("xprop"), {"-id", QString::number(window), property});
 }
 
-// A test's main: a private HOME and settings store, the offscreen platform
-// where there is no display, then the test.
+// A test's main: a private HOME and settings store; offscreen where there is
+// no display or when asked, and then without a session bus or sound server, so
+// that a test run by hand from a desktop terminal reaches neither; then the test.
 #define BRIVEL_TEST_MAIN(TestClass)                                                                \
     int main(int argc, char *argv[])                                                               \
     {                                                                                              \
         QTemporaryDir home;                                                                        \
         qputenv("HOME", QFile::encodeName(home.path()));                                           \
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path() + "/config"));                    \
-        if (qEnvironmentVariableIsEmpty("DISPLAY"))                                                \
+        if (qEnvironmentVariableIsEmpty("DISPLAY") || qgetenv("QT_QPA_PLATFORM") == "offscreen") { \
             qputenv("QT_QPA_PLATFORM", "offscreen");                                               \
-        if (qgetenv("QT_QPA_PLATFORM") == "offscreen") /* nor a session bus */                     \
             qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/dev/null/no-bus");                     \
+            qputenv("PULSE_SERVER", "unix:/dev/null/no-server");                                   \
+        }                                                                                          \
         QApplication app(argc, argv);                                                              \
         TestClass test;                                                                            \
         return QTest::qExec(&test, argc, argv);                                                    \
